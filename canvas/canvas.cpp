@@ -1,0 +1,187 @@
+#include "canvas.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <cmath>
+#include <functional>
+
+namespace collinear {
+
+namespace {
+
+QColor ToQColor(Rgb colour)
+{
+    return QColor::fromRgb(static_cast<int>((colour >> 16) & 0xff),
+                           static_cast<int>((colour >> 8) & 0xff), static_cast<int>(colour & 0xff));
+}
+
+// Drawing-area coordinates name pixels; the middle of pixel (x, y) is at
+// (x + 0.5, y + 0.5) in Qt's continuous coordinates.
+QPointF PixelCentre(float x, float y)
+{
+    return {static_cast<double>(x) + 0.5, static_cast<double>(y) + 0.5};
+}
+
+} // namespace
+
+std::size_t Canvas::SegmentHash::operator()(const Segment& segment) const
+{
+    std::size_t hash = std::hash<int>{}(segment.width);
+    for (const float value : {segment.x1, segment.y1, segment.x2, segment.y2}) {
+        hash = hash * 1000003U ^ std::hash<float>{}(value);
+    }
+    return hash;
+}
+
+Canvas::Canvas(QWidget* parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::CrossCursor);
+    EnsureImage();
+}
+
+QSize Canvas::sizeHint() const
+{
+    return {467, 200};
+}
+
+QColor Canvas::ForegroundColour() const
+{
+    return palette().color(QPalette::WindowText);
+}
+
+void Canvas::SetBackground(Rgb colour)
+{
+    m_background = ToQColor(colour);
+    FillImage();
+}
+
+void Canvas::ClearCanvas()
+{
+    FillImage();
+}
+
+void Canvas::SetPenWidth(int width)
+{
+    m_penWidth = width;
+}
+
+void Canvas::PlotDot(float x, float y)
+{
+    Dot(x, y, ForegroundColour());
+}
+
+void Canvas::PlotDot(float x, float y, Rgb colour)
+{
+    Dot(x, y, ToQColor(colour));
+}
+
+void Canvas::DrawSegment(float x1, float y1, float x2, float y2)
+{
+    if (!m_drawnSegments.insert(Segment{x1, y1, x2, y2, m_penWidth}).second) {
+        return;
+    }
+    EnsureImage();
+    QPainter painter(&m_image);
+    QPen pen(ForegroundColour(), m_penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    painter.setPen(pen);
+    const QLineF line(PixelCentre(x1, y1), PixelCentre(x2, y2));
+    painter.drawLine(line);
+    // A segment far outside the area has no finite bounding box worth
+    // repainting; the visible part is at most the whole widget.
+    const QRectF bounds = QRectF(line.p1(), line.p2()).normalized().adjusted(
+        -m_penWidth - 1.0, -m_penWidth - 1.0, m_penWidth + 1.0, m_penWidth + 1.0);
+    update(bounds.toAlignedRect() & rect());
+}
+
+void Canvas::SetPersistent(bool on)
+{
+    m_persistent = on;
+}
+
+void Canvas::Dot(float x, float y, const QColor& colour)
+{
+    if (colour != ForegroundColour()) {
+        ForgetDrawnSegments();
+    }
+    EnsureImage();
+    QPainter painter(&m_image);
+    // A round-capped point is the disc of the pen's diameter, symmetric
+    // about the pixel; an aliased ellipse of the same size is not.
+    painter.setPen(QPen(colour, m_penWidth, Qt::SolidLine, Qt::RoundCap));
+    const QPointF centre = PixelCentre(x, y);
+    painter.drawPoint(centre);
+    const double radius = m_penWidth / 2.0;
+    const QRectF bounds(centre.x() - radius - 1.0, centre.y() - radius - 1.0, 2 * radius + 2.0,
+                        2 * radius + 2.0);
+    update(bounds.toAlignedRect() & rect());
+}
+
+void Canvas::FillImage()
+{
+    EnsureImage();
+    ForgetDrawnSegments();
+    m_image.fill(m_background);
+    update();
+}
+
+void Canvas::ForgetDrawnSegments()
+{
+    m_drawnSegments.clear();
+}
+
+void Canvas::EnsureImage()
+{
+    const qreal ratio = devicePixelRatioF();
+    const QSize wanted = size() * ratio;
+    if (m_image.size() == wanted && m_image.devicePixelRatio() == ratio) {
+        return;
+    }
+    QImage image(wanted, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(m_background);
+    if (!m_image.isNull()) {
+        // Keep what was drawn when the widget moves to a screen of another
+        // scale; the old picture is scaled rather than lost.
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(QPointF(0, 0), QSizeF(m_image.deviceIndependentSize())),
+                          m_image);
+    }
+    m_image = image;
+    ForgetDrawnSegments();
+}
+
+void Canvas::paintEvent(QPaintEvent* event)
+{
+    // The widget may have moved to a screen of another scale since the last
+    // paint; the image follows it.
+    EnsureImage();
+    QPainter painter(this);
+    const QRect dirty = event->rect();
+    painter.drawImage(dirty, m_image, QRectF(QPointF(dirty.topLeft()) * m_image.devicePixelRatio(),
+                                             QSizeF(dirty.size()) * m_image.devicePixelRatio()));
+}
+
+void Canvas::resizeEvent(QResizeEvent* event)
+{
+    EnsureImage();
+    QWidget::resizeEvent(event);
+}
+
+void Canvas::mousePressEvent(QMouseEvent* event)
+{
+    // At fractional display scales Qt reports fractional logical positions;
+    // the pixel that contains the press keeps every stored point whole.
+    const QPointF position = event->position();
+    emit pressed(static_cast<float>(std::floor(position.x())),
+                 static_cast<float>(std::floor(position.y())), event->button(), event->modifiers());
+    event->accept();
+}
+
+} // namespace collinear

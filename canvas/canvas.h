@@ -1,0 +1,72 @@
+#pragma once
+
+#include "drawing_surface.h"
+
+#include <QColor>
+#include <QImage>
+#include <QWidget>
+
+#include <cstddef>
+#include <unordered_set>
+
+namespace collinear {
+
+// The drawing area. Everything is drawn into an off-screen image at the
+// screen's device pixel ratio, so the picture is crisp at any display scale
+// and survives the window being covered; paint events only copy from it.
+class Canvas : public QWidget, public DrawingSurface {
+    Q_OBJECT
+
+public:
+    explicit Canvas(QWidget* parent = nullptr);
+
+    void SetBackground(Rgb colour) override;
+    void ClearCanvas() override;
+    void SetPenWidth(int width) override;
+    void PlotDot(float x, float y) override;
+    void PlotDot(float x, float y, Rgb colour) override;
+    void DrawSegment(float x1, float y1, float x2, float y2) override;
+    void SetPersistent(bool on) override;
+
+    [[nodiscard]] int PenWidth() const { return m_penWidth; }
+    [[nodiscard]] bool Persistent() const { return m_persistent; }
+    [[nodiscard]] const QImage& Image() const { return m_image; }
+    [[nodiscard]] QColor ForegroundColour() const;
+
+    QSize sizeHint() const override;
+
+signals:
+    // A mouse press, as the drawing-area pixel that contains it.
+    void pressed(float x, float y, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    struct Segment {
+        float x1, y1, x2, y2;
+        int width;
+        bool operator==(const Segment&) const = default;
+    };
+    struct SegmentHash {
+        std::size_t operator()(const Segment& segment) const;
+    };
+
+    void EnsureImage();
+    void FillImage();
+    void Dot(float x, float y, const QColor& colour);
+    void ForgetDrawnSegments();
+
+    QImage m_image;
+    QColor m_background{Qt::white};
+    int m_penWidth = 1;
+    bool m_persistent = false;
+    // Segments drawn in the foreground colour since the picture last got any
+    // other colour. Drawing one of them again cannot change a pixel, so it is
+    // skipped: a Draw with 51 points on one line repeats most of its 41,650.
+    std::unordered_set<Segment, SegmentHash> m_drawnSegments;
+};
+
+} // namespace collinear

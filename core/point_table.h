@@ -1,0 +1,58 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace collinear {
+
+// Told about every change of a PointTable before and after it happens, so a
+// view of the table can follow it (the Qt model adapter does).
+class PointTableObserver {
+public:
+    virtual ~PointTableObserver() = default;
+    virtual void RowAboutToBeAppended(int row) = 0;
+    virtual void RowAppended(int row) = 0;
+    virtual void RowAboutToBeRemoved(int row) = 0;
+    virtual void RowRemoved(int row) = 0;
+    virtual void AboutToClear() = 0;
+    virtual void Cleared() = 0;
+
+protected:
+    PointTableObserver() = default;
+    PointTableObserver(const PointTableObserver&) = default;
+    PointTableObserver& operator=(const PointTableObserver&) = default;
+};
+
+// The stored points: three text columns X, Y and N kept row for row in the
+// order of addition, each with its own selected row (-1 for none). The row
+// texts are the only copy of the points; readers parse them back.
+class PointTable {
+public:
+    enum Column { X = 0, Y = 1, N = 2 };
+    static constexpr int kColumnCount = 3;
+
+    [[nodiscard]] int RowCount() const;
+    // Callers pass rows from 0 to RowCount() - 1.
+    [[nodiscard]] double ReadX(int row) const;
+    [[nodiscard]] double ReadY(int row) const;
+    [[nodiscard]] const std::string& Text(Column column, int row) const;
+
+    void Append(double x, double y, int n);
+    void RemoveRow(int row);
+    void ClearAll();
+
+    [[nodiscard]] int SelectedRow(Column column) const;
+    // A row outside the table selects nothing.
+    void SelectRow(Column column, int row);
+
+    // The observer must outlive the table or be replaced by nullptr first.
+    void SetObserver(PointTableObserver* observer);
+
+private:
+    std::array<std::vector<std::string>, kColumnCount> m_columns;
+    std::array<int, kColumnCount> m_selected{-1, -1, -1};
+    PointTableObserver* m_observer = nullptr;
+};
+
+} // namespace collinear

@@ -1,0 +1,163 @@
+#include "canvas.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using collinear::Canvas;
+using collinear::kHighlight;
+using collinear::MakeRgb;
+
+namespace {
+
+// The colour of drawing-area pixel (x, y), read from the middle of the
+// device pixels that make it up.
+QColor PixelAt(const Canvas& canvas, int x, int y)
+{
+    const QImage& image = canvas.Image();
+    const qreal ratio = image.devicePixelRatio();
+    return image.pixelColor(static_cast<int>((x + 0.5) * ratio), static_cast<int>((y + 0.5) * ratio));
+}
+
+bool IsWhite(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != qRgb(255, 255, 255)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+class TestCanvas : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_canvas = std::make_unique<Canvas>();
+        m_canvas->resize(467, 200);
+        m_canvas->SetBackground(MakeRgb(255, 255, 255));
+    }
+
+    void dotIsARoundDiscOfThePenWidth()
+    {
+        m_canvas->SetPenWidth(5);
+        m_canvas->PlotDot(100, 50);
+        const QColor black(Qt::black);
+        QCOMPARE(PixelAt(*m_canvas, 100, 50), black);
+        QCOMPARE(PixelAt(*m_canvas, 98, 50), black);
+        QCOMPARE(PixelAt(*m_canvas, 102, 50), black);
+        QCOMPARE(PixelAt(*m_canvas, 100, 48), black);
+        QCOMPARE(PixelAt(*m_canvas, 97, 50), QColor(Qt::white));
+        QCOMPARE(PixelAt(*m_canvas, 103, 50), QColor(Qt::white));
+        QCOMPARE(PixelAt(*m_canvas, 98, 48), QColor(Qt::white)); // round, not square
+    }
+
+    void highlightDotCoversTheNormalDot()
+    {
+        m_canvas->SetPenWidth(5);
+        m_canvas->PlotDot(20, 20);
+        m_canvas->PlotDot(20, 20, kHighlight);
+        QCOMPARE(PixelAt(*m_canvas, 20, 20), QColor(128, 128, 0));
+        QCOMPARE(PixelAt(*m_canvas, 18, 20), QColor(128, 128, 0));
+    }
+
+    void segmentIsDrawnWithThePenWidth()
+    {
+        m_canvas->SetPenWidth(1);
+        m_canvas->DrawSegment(10, 30, 60, 30);
+        QCOMPARE(PixelAt(*m_canvas, 35, 30), QColor(Qt::black));
+        QCOMPARE(PixelAt(*m_canvas, 35, 29), QColor(Qt::white));
+        QCOMPARE(PixelAt(*m_canvas, 35, 31), QColor(Qt::white));
+        m_canvas->DrawSegment(10, 10, 60, 60);
+        QCOMPARE(PixelAt(*m_canvas, 30, 30), QColor(Qt::black));
+        QCOMPARE(PixelAt(*m_canvas, 30, 40), QColor(Qt::white));
+    }
+
+    void drawingOutsideTheAreaIsClipped()
+    {
+        m_canvas->SetPenWidth(5);
+        m_canvas->PlotDot(-1, -1);
+        m_canvas->PlotDot(500, 250);
+        m_canvas->PlotDot(1e7F, -1e7F);
+        m_canvas->SetPenWidth(1);
+        m_canvas->DrawSegment(-100, 100, 1e7F, 100);
+        QCOMPARE(PixelAt(*m_canvas, 0, 0), QColor(Qt::black));
+        QCOMPARE(PixelAt(*m_canvas, 466, 100), QColor(Qt::black));
+        QCOMPARE(PixelAt(*m_canvas, 466, 199), QColor(Qt::white));
+    }
+
+    void clearingLeavesTheWholePictureWhite()
+    {
+        m_canvas->SetPenWidth(5);
+        m_canvas->PlotDot(50, 50, kHighlight);
+        m_canvas->DrawSegment(0, 0, 466, 199);
+        m_canvas->ClearCanvas();
+        QVERIFY(IsWhite(m_canvas->Image()));
+    }
+
+    void repeatedSegmentsLeaveTheSamePicture()
+    {
+        // Drawing a segment that is already there is skipped; the picture
+        // must be exactly the one drawn stroke by stroke, also when other
+        // colours came in between.
+        Canvas literal;
+        literal.resize(467, 200);
+        literal.SetBackground(MakeRgb(255, 255, 255));
+        const auto draw = [](Canvas& canvas, bool twice) {
+            canvas.SetPenWidth(5);
+            canvas.PlotDot(50, 50);
+            canvas.PlotDot(100, 50, kHighlight);
+            canvas.SetPenWidth(1);
+            for (int pass = 0; pass < (twice ? 2 : 1); ++pass) {
+                canvas.DrawSegment(50, 50, 100, 50);
+                canvas.DrawSegment(100, 50, 150, 100);
+                canvas.DrawSegment(100, 50, 50, 50);
+            }
+            canvas.SetPenWidth(5);
+            canvas.PlotDot(100, 50, kHighlight);
+            canvas.SetPenWidth(1);
+            canvas.DrawSegment(50, 50, 100, 50);
+        };
+        draw(literal, false);
+        draw(*m_canvas, true);
+        QCOMPARE(m_canvas->Image(), literal.Image());
+    }
+
+    void pressIsReportedAsTheContainingPixel()
+    {
+        QSignalSpy spy(m_canvas.get(), &Canvas::pressed);
+        m_canvas->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_canvas.get()));
+        QTest::mouseClick(m_canvas.get(), Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier,
+                          QPoint(13, 48));
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toFloat(), 13.0F);
+        QCOMPARE(spy.at(0).at(1).toFloat(), 48.0F);
+        QCOMPARE(spy.at(0).at(2).value<Qt::MouseButton>(), Qt::RightButton);
+    }
+
+    void pictureSurvivesBeingHiddenAndShown()
+    {
+        m_canvas->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_canvas.get()));
+        m_canvas->SetPenWidth(5);
+        m_canvas->PlotDot(40, 40);
+        const QImage before = m_canvas->grab().toImage();
+        m_canvas->hide();
+        m_canvas->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_canvas.get()));
+        QCOMPARE(m_canvas->grab().toImage(), before);
+        QCOMPARE(before.pixelColor(40, 40), QColor(Qt::black));
+    }
+
+private:
+    std::unique_ptr<Canvas> m_canvas;
+};
+
+QTEST_MAIN(TestCanvas)
+#include "tst_canvas.moc"

@@ -1,0 +1,363 @@
+#include "main_window.h"
+
+#include "collinear_search.h"
+#include "one_row_list.h"
+#include "point_table_model.h"
+#include "report_panel.h"
+#include "startup_text.h"
+
+#include <QColor>
+#include <QFont>
+#include <QItemSelectionModel>
+#include <QKeySequence>
+#include <QLabel>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QShortcut>
+#include <QStringListModel>
+
+#include <cmath>
+
+namespace collinear {
+
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0;
+
+int Pixels(int twips)
+{
+    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+}
+
+QRect FromTwips(int left, int top, int width, int height)
+{
+    return {Pixels(left), Pixels(top), Pixels(width), Pixels(height)};
+}
+
+const QColor kWindowBackground(192, 192, 255);
+const QColor kLabelBackground(255, 192, 128);
+
+QString FromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void PlaceLabel(QLabel* label, const QString& caption, const QRect& geometry)
+{
+    label->setText(caption);
+    label->setGeometry(geometry);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setAutoFillBackground(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, kLabelBackground);
+    palette.setColor(QPalette::WindowText, Qt::black);
+    label->setPalette(palette);
+}
+
+void PlaceButton(QPushButton* button, const QString& caption, const QRect& geometry,
+                 const QColor& face)
+{
+    button->setText(caption);
+    button->setGeometry(geometry);
+    button->setFocusPolicy(Qt::StrongFocus);
+    // A flat face of exactly the design's colour: a style sheet keeps the
+    // platform style from painting a gradient over it.
+    const QString faceName = face.name();
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { background-color: %1; color: black;"
+                       " border: 2px outset %2; padding: 0px; }"
+                       "QPushButton:pressed { border-style: inset; }"
+                       "QPushButton:focus { border: 2px solid black; }")
+            .arg(faceName, face.lighter(150).name()));
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QWidget(parent)
+    , m_picture1(new Canvas(this))
+    , m_pointEntry(m_table, *m_picture1)
+{
+    CreateControls();
+    ConnectEvents();
+    StartUp();
+}
+
+MainWindow::~MainWindow()
+{
+    // The model watches the table, which goes before the base class deletes
+    // the children: take the views down first, then the model.
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+    delete m_pointSelection;
+    delete m_pointModel;
+}
+
+OneRowList* MainWindow::List1(int index) const
+{
+    return m_list1.at(static_cast<std::size_t>(index));
+}
+
+QPushButton* MainWindow::Command1(int index) const
+{
+    return m_command1.at(static_cast<std::size_t>(index));
+}
+
+QLabel* MainWindow::Label1(int index) const
+{
+    return m_label1.at(static_cast<std::size_t>(index));
+}
+
+const std::string& MainWindow::ReportPanelText() const
+{
+    return m_text1->Text();
+}
+
+void MainWindow::CreateControls()
+{
+    setWindowTitle(QStringLiteral("collinear.example.org  ") + QStringLiteral("Геометрия - 3 точки, ориентирано лице"));
+    setFixedSize(Pixels(7215), Pixels(6435));
+    setAutoFillBackground(true);
+    QPalette windowPalette = palette();
+    windowPalette.setColor(QPalette::Window, kWindowBackground);
+    setPalette(windowPalette);
+    QFont font(QStringLiteral("Times New Roman"), 12);
+    font.setWeight(QFont::Normal);
+    font.setStyleHint(QFont::Serif);
+    setFont(font);
+
+    for (auto& label : m_label1) {
+        label = new QLabel(this);
+    }
+    PlaceLabel(m_label1[0], QStringLiteral(" Геометрия - точки, лежащи на права"),
+               FromTwips(1440, 0, 4335, 375));
+    PlaceLabel(m_label1[4], QStringLiteral("Допустима стъпка:"), FromTwips(2160, 480, 2055, 375));
+    PlaceLabel(m_label1[3], QStringLiteral("N"), FromTwips(960, 3960, 495, 375));
+    PlaceLabel(m_label1[1], QStringLiteral("X"), FromTwips(2400, 3960, 495, 375));
+    PlaceLabel(m_label1[2], QStringLiteral("Y"), FromTwips(3720, 3960, 495, 375));
+
+    for (auto& button : m_command1) {
+        button = new QPushButton(this);
+    }
+    PlaceButton(m_command1[Delete], QStringLiteral("Изтрий"), FromTwips(120, 480, 855, 375),
+                QColor(255, 0, 255));
+    PlaceButton(m_command1[Clear], QStringLiteral("Чисти"), FromTwips(6240, 480, 855, 375),
+                QColor(255, 0, 0));
+    PlaceButton(m_command1[Draw], QStringLiteral("Чертай"), FromTwips(5160, 3960, 855, 375),
+                QColor(0, 255, 0));
+
+    m_list3 = new OneRowList(this);
+    QStringList stepRows;
+    for (const auto row : kGridStepRows) {
+        stepRows << FromUtf8(row);
+    }
+    m_stepModel = new QStringListModel(stepRows, this);
+    m_list3->setModel(m_stepModel);
+    m_list3->setGeometry(FromTwips(4200, 480, 735, 345));
+    m_list3->setAccessibleName(QStringLiteral("Допустима стъпка"));
+
+    m_picture1->setGeometry(FromTwips(120, 840, 7000, 3000));
+    m_picture1->setAccessibleName(QStringLiteral("Чертожно поле"));
+    m_picture1->setAccessibleDescription(
+        QStringLiteral("Щракнете, за да поставите точка в най-близкия възел на мрежата."));
+
+    m_pointModel = new PointTableModel(m_table);
+    m_pointSelection = new QItemSelectionModel(m_pointModel, this);
+    const std::array<QRect, 3> listGeometry{FromTwips(2880, 3960, 735, 345),
+                                            FromTwips(4200, 3960, 855, 345),
+                                            FromTwips(1440, 3960, 735, 345)};
+    const std::array<QString, 3> listNames{QStringLiteral("Координата X"),
+                                           QStringLiteral("Координата Y"),
+                                           QStringLiteral("Номер на точката")};
+    for (std::size_t column = 0; column < m_list1.size(); ++column) {
+        auto* list = new OneRowList(this);
+        list->setModel(m_pointModel);
+        list->setModelColumn(static_cast<int>(column));
+        // One selection model for the three lists keeps them on one row.
+        list->setSelectionModel(m_pointSelection);
+        list->setGeometry(listGeometry[column]);
+        list->setAccessibleName(listNames[column]);
+        m_list1[column] = list;
+    }
+
+    m_text1 = new ReportPanel(this);
+    m_text1->setGeometry(FromTwips(120, 4440, 6975, 1935));
+    m_text1->setAccessibleName(QStringLiteral("Резултат"));
+    m_text1->SetText(std::string(kStartupText));
+
+    // The design's keyboard order; the labels take no focus.
+    setTabOrder(m_text1, m_picture1);
+    setTabOrder(m_picture1, m_list1[PointTable::X]);
+    setTabOrder(m_list1[PointTable::X], m_list1[PointTable::Y]);
+    setTabOrder(m_list1[PointTable::Y], m_command1[Draw]);
+    setTabOrder(m_command1[Draw], m_command1[Clear]);
+    setTabOrder(m_command1[Clear], m_command1[Delete]);
+    setTabOrder(m_command1[Delete], m_list1[PointTable::N]);
+    setTabOrder(m_list1[PointTable::N], m_list3);
+    m_text1->setFocus();
+}
+
+void MainWindow::ConnectEvents()
+{
+    connect(m_picture1, &Canvas::pressed, this,
+            [this](float x, float y, Qt::MouseButton /*button*/, Qt::KeyboardModifiers /*mods*/) {
+                m_pointEntry.AddPointAt(x, y);
+            });
+    for (int index = 0; index < static_cast<int>(m_command1.size()); ++index) {
+        connect(Command1(index), &QPushButton::clicked, this, [this, index] { PressButton(index); });
+    }
+    connect(m_pointSelection, &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::OnPointSelectionChanged);
+    connect(m_list3->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::SetGridStepFromList);
+    for (auto* list : m_list1) {
+        auto* shortcut = new QShortcut(QKeySequence::Delete, list, nullptr, nullptr,
+                                       Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this] { PressButton(Delete); });
+    }
+}
+
+void MainWindow::StartUp()
+{
+    m_pointEntry.ResetPointCounter();
+    const QModelIndex firstStep = m_stepModel->index(0);
+    m_list3->selectionModel()->setCurrentIndex(firstStep, QItemSelectionModel::ClearAndSelect);
+    m_picture1->SetPersistent(true);
+    ResetDrawing();
+    m_picture1->SetPenWidth(kDotPenWidth);
+}
+
+void MainWindow::ResetDrawing()
+{
+    m_picture1->SetBackground(kWhite);
+    m_picture1->ClearCanvas();
+    m_pointEntry.ResetPointCounter();
+    m_picture1->ClearCanvas();
+    m_picture1->SetPenWidth(kDotPenWidth);
+    SetGridStepFromList();
+    {
+        const QSignalBlocker blocker(m_pointSelection);
+        m_pointSelection->clear();
+    }
+    m_table.ClearAll();
+}
+
+void MainWindow::SetGridStepFromList()
+{
+    const QModelIndexList selected = m_list3->selectionModel()->selectedIndexes();
+    if (selected.isEmpty()) {
+        return;
+    }
+    m_pointEntry.SetGridStepFromList(selected.first().data().toString().toStdString());
+}
+
+void MainWindow::PressButton(int index)
+{
+    switch (index) {
+    case Draw:
+        if (auto report = FindCollinearTriples(m_table, *m_picture1)) {
+            m_text1->SetText(std::move(*report));
+        }
+        break;
+    case Clear:
+        ResetDrawing();
+        m_text1->SetText({});
+        break;
+    case Delete:
+        DeleteSelectedPoint();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::OnPointSelectionChanged()
+{
+    if (m_changingSelection) {
+        return;
+    }
+    const QModelIndexList selected = m_pointSelection->selectedIndexes();
+    // A selection that went away with its row is no pupil's choice.
+    if (selected.isEmpty()) {
+        return;
+    }
+    auto column = PointTable::X;
+    for (std::size_t list = 0; list < m_list1.size(); ++list) {
+        if (m_list1[list]->hasFocus()) {
+            column = static_cast<PointTable::Column>(list);
+        }
+    }
+    SelectPoint(column, selected.first().row());
+}
+
+void MainWindow::SelectPoint(PointTable::Column column, int row)
+{
+    if (row < 0 || row >= m_table.RowCount()) {
+        return;
+    }
+    m_table.SelectRow(column, row);
+    const int r = m_table.SelectedRow(column);
+    m_table.SelectRow(PointTable::X, r);
+    m_table.SelectRow(PointTable::Y, r);
+    m_table.SelectRow(PointTable::N, r);
+    ShowSelectedRowInLists(r);
+
+    m_picture1->ClearCanvas();
+    m_picture1->SetPenWidth(kDotPenWidth);
+    for (int point = 0; point < m_table.RowCount(); ++point) {
+        m_picture1->PlotDot(static_cast<float>(m_table.ReadX(point)),
+                            static_cast<float>(m_table.ReadY(point)));
+    }
+    m_picture1->PlotDot(static_cast<float>(m_table.ReadX(r)), static_cast<float>(m_table.ReadY(r)),
+                        kHighlight);
+    m_picture1->SetPenWidth(kSegmentPenWidth);
+}
+
+void MainWindow::ShowSelectedRowInLists(int row)
+{
+    const QScopedValueRollback guard(m_changingSelection, true);
+    const QModelIndex index = m_pointModel->index(row, 0);
+    if (!m_pointSelection->isRowSelected(row, {})) {
+        m_pointSelection->select(index, QItemSelectionModel::ClearAndSelect
+                                            | QItemSelectionModel::Rows);
+    }
+    for (std::size_t column = 0; column < m_list1.size(); ++column) {
+        m_list1[column]->scrollTo(m_pointModel->index(row, static_cast<int>(column)));
+    }
+}
+
+void MainWindow::DeleteSelectedPoint()
+{
+    const int r = m_table.SelectedRow(PointTable::X);
+    if (r < 0) {
+        return;
+    }
+    {
+        // Clearing the selection and the current row first leaves Qt no
+        // current row to move to a neighbour when this one goes.
+        const QScopedValueRollback guard(m_changingSelection, true);
+        m_pointSelection->clear();
+    }
+    m_table.RemoveRow(r);
+    m_picture1->SetPenWidth(kSegmentPenWidth);
+    ClearView();
+    RedrawPoints();
+}
+
+void MainWindow::ClearView()
+{
+    m_picture1->ClearCanvas();
+    m_text1->SetText({});
+    m_picture1->SetPenWidth(kSegmentPenWidth);
+}
+
+void MainWindow::RedrawPoints()
+{
+    m_picture1->SetPenWidth(kDotPenWidth);
+    for (int row = 0; row < m_table.RowCount(); ++row) {
+        m_picture1->PlotDot(static_cast<float>(m_table.ReadX(row)),
+                            static_cast<float>(m_table.ReadY(row)));
+    }
+    m_picture1->SetPenWidth(kSegmentPenWidth);
+}
+
+} // namespace collinear

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "canvas.h"
+#include "point_entry.h"
+#include "point_table.h"
+
+#include <QWidget>
+
+#include <array>
+#include <string>
+
+class QItemSelectionModel;
+class QLabel;
+class QPushButton;
+class QStringListModel;
+
+namespace collinear {
+
+class OneRowList;
+class PointTableModel;
+class ReportPanel;
+
+// The program's one window. It owns the point table, the point counter and
+// grid step (through PointEntry), the canvas and the report panel; every
+// procedure runs to completion in answer to one user event.
+class MainWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // Indices of the command buttons, as the dispatch receives them.
+    enum Command { Draw = 0, Clear = 1, Delete = 2 };
+
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    void PressButton(int index);
+    void ResetDrawing();
+
+    [[nodiscard]] const PointTable& Table() const { return m_table; }
+    [[nodiscard]] int PointCounter() const { return m_pointEntry.PointCounter(); }
+    [[nodiscard]] int GridStep() const { return m_pointEntry.GridStep(); }
+    [[nodiscard]] const std::string& ReportPanelText() const;
+
+    // The controls, by their design names and indices.
+    [[nodiscard]] Canvas* Picture1() const { return m_picture1; }
+    [[nodiscard]] OneRowList* List1(int index) const;
+    [[nodiscard]] OneRowList* List3() const { return m_list3; }
+    [[nodiscard]] ReportPanel* Text1() const { return m_text1; }
+    [[nodiscard]] QPushButton* Command1(int index) const;
+    [[nodiscard]] QLabel* Label1(int index) const;
+
+private:
+    void CreateControls();
+    void ConnectEvents();
+    void StartUp();
+
+    void SetGridStepFromList();
+    void OnPointSelectionChanged();
+    void SelectPoint(PointTable::Column column, int row);
+    void DeleteSelectedPoint();
+    void ClearView();
+    void RedrawPoints();
+    void ShowSelectedRowInLists(int row);
+
+    PointTable m_table;
+    Canvas* m_picture1;
+    PointEntry m_pointEntry;
+    PointTableModel* m_pointModel = nullptr;
+    QItemSelectionModel* m_pointSelection = nullptr;
+    QStringListModel* m_stepModel = nullptr;
+    std::array<OneRowList*, 3> m_list1{};
+    OneRowList* m_list3 = nullptr;
+    ReportPanel* m_text1 = nullptr;
+    std::array<QPushButton*, 3> m_command1{};
+    std::array<QLabel*, 5> m_label1{};
+    // Set while the program itself changes the point lists' selection, so
+    // that the change is not taken for the pupil's.
+    bool m_changingSelection = false;
+};
+
+} // namespace collinear
