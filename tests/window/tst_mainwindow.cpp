@@ -1,11 +1,341 @@
 #include "main_window.h"
+#include "one_row_list.h"
+#include "report_panel.h"
+#include "startup_text.h"
 
+#include <QLabel>
+#include <QPushButton>
 #include <QTest>
+
+using collinear::Canvas;
+using collinear::MainWindow;
+using collinear::PointTable;
+
+namespace {
+
+const QColor kBlack(0, 0, 0);
+const QColor kWhiteColour(255, 255, 255);
+const QColor kOlive(128, 128, 0);
+const std::string kHeading = "Търся, точки, лежащи на една права:\r\n";
+
+QColor PixelAt(const Canvas* canvas, int x, int y)
+{
+    const QImage& image = canvas->Image();
+    const qreal ratio = image.devicePixelRatio();
+    return image.pixelColor(static_cast<int>((x + 0.5) * ratio),
+                            static_cast<int>((y + 0.5) * ratio));
+}
+
+bool IsWhite(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != qRgb(255, 255, 255)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+QStringList Column(const MainWindow& window, PointTable::Column column)
+{
+    QStringList texts;
+    const QAbstractItemModel* model = window.List1(column)->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        texts << model->index(row, column).data().toString();
+    }
+    return texts;
+}
+
+int ViewSelectedRow(const MainWindow& window, PointTable::Column column)
+{
+    const QModelIndexList rows = window.List1(column)->selectionModel()->selectedIndexes();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+} // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
+
 private slots:
-    void startsUp() { collinear::MainWindow window; QCOMPARE(window.GridStep(), 5); }
+    void init()
+    {
+        m_window = std::make_unique<MainWindow>();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    void startsWithTheExplanationAnEmptyTableAndAWhiteCanvas()
+    {
+        QCOMPARE(m_window->ReportPanelText(), std::string(collinear::kStartupText));
+        QCOMPARE(QString::fromStdString(m_window->ReportPanelText()).count(QStringLiteral("\r\n")),
+                 26);
+        QCOMPARE(m_window->GridStep(), 5);
+        QCOMPARE(m_window->List3()->currentIndex().data().toString(), QStringLiteral("5"));
+        QVERIFY(m_window->List3()->selectionModel()->isSelected(m_window->List3()->currentIndex()));
+        for (auto column : {PointTable::X, PointTable::Y, PointTable::N}) {
+            QCOMPARE(m_window->List1(column)->model()->rowCount(), 0);
+        }
+        QCOMPARE(m_window->PointCounter(), 0);
+        QVERIFY(IsWhite(m_window->Picture1()->Image()));
+        QVERIFY(m_window->Picture1()->Persistent());
+        QCOMPARE(m_window->Picture1()->PenWidth(), 5);
+        QVERIFY(m_window->windowTitle().endsWith(
+            QStringLiteral("  Геометрия - 3 точки, ориентирано лице")));
+    }
+
+    void controlsStandWhereTheDesignPutsThem()
+    {
+        QCOMPARE(m_window->size(), QSize(481, 429));
+        QCOMPARE(m_window->Picture1()->geometry(), QRect(8, 56, 467, 200));
+        QCOMPARE(m_window->Label1(0)->text(), QStringLiteral(" Геометрия - точки, лежащи на права"));
+        QCOMPARE(m_window->Label1(0)->geometry(), QRect(96, 0, 289, 25));
+        QCOMPARE(m_window->Label1(4)->text(), QStringLiteral("Допустима стъпка:"));
+        QCOMPARE(m_window->Command1(0)->text(), QStringLiteral("Чертай"));
+        QCOMPARE(m_window->Command1(0)->geometry(), QRect(344, 264, 57, 25));
+        QCOMPARE(m_window->Command1(1)->text(), QStringLiteral("Чисти"));
+        QCOMPARE(m_window->Command1(2)->text(), QStringLiteral("Изтрий"));
+        QCOMPARE(m_window->Command1(2)->geometry(), QRect(8, 32, 57, 25));
+        QCOMPARE(m_window->List1(PointTable::N)->geometry(), QRect(96, 264, 49, 23));
+        QCOMPARE(m_window->List1(PointTable::Y)->geometry(), QRect(280, 264, 57, 23));
+        QCOMPARE(m_window->List3()->geometry(), QRect(280, 32, 49, 23));
+
+        // The window, label and button colours show as they are.
+        const QImage shot = m_window->grab().toImage();
+        QCOMPARE(shot.pixelColor(2, 2), QColor(192, 192, 255));
+        QCOMPARE(shot.pixelColor(380, 20), QColor(255, 192, 128));
+        QCOMPARE(shot.pixelColor(346, 285), QColor(0, 255, 0));
+        QCOMPARE(shot.pixelColor(470, 53), QColor(255, 0, 0));
+        QCOMPARE(shot.pixelColor(62, 53), QColor(255, 0, 255));
+        QCOMPARE(m_window->font().family(), QStringLiteral("Times New Roman"));
+        QCOMPARE(m_window->font().pointSize(), 12);
+    }
+
+    void keyboardFocusFollowsTheDesignOrder()
+    {
+        const QList<QWidget*> order{static_cast<QWidget*>(m_window->Text1()),   m_window->Picture1(),
+                                    m_window->List1(0),  m_window->List1(1),
+                                    m_window->Command1(0), m_window->Command1(1),
+                                    m_window->Command1(2), m_window->List1(2),
+                                    m_window->List3(),   m_window->Text1()};
+        m_window->Text1()->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), order.first());
+        for (qsizetype i = 1; i < order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), order[i]);
+        }
+    }
+
+    void theTypicalUseFindsOneLine()
+    {
+        Click(13, 48);
+        Click(23, 48);
+        Click(33, 52);
+        QCOMPARE(Column(*m_window, PointTable::X), (QStringList{"15", "25", "35"}));
+        QCOMPARE(Column(*m_window, PointTable::Y), (QStringList{"50", "50", "50"}));
+        QCOMPARE(Column(*m_window, PointTable::N), (QStringList{"1", "2", "3"}));
+        QCOMPARE(PixelAt(m_window->Picture1(), 15, 50), kBlack);
+        QCOMPARE(PixelAt(m_window->Picture1(), 20, 50), kWhiteColour);
+
+        QTest::mouseClick(m_window->Command1(0), Qt::LeftButton);
+        QCOMPARE(m_window->ReportPanelText(), kHeading + "15,50; 25,50; 35,50\r\n");
+        QCOMPARE(PixelAt(m_window->Picture1(), 20, 50), kBlack);
+        QCOMPARE(PixelAt(m_window->Picture1(), 30, 50), kBlack);
+        QCOMPARE(PixelAt(m_window->Picture1(), 30, 49), kWhiteColour);
+        QCOMPARE(m_window->Picture1()->PenWidth(), 1);
+    }
+
+    void everyButtonAndModifierPlacesAPoint()
+    {
+        QTest::mouseClick(m_window->Picture1(), Qt::RightButton, Qt::ControlModifier, {40, 40});
+        QTest::mouseClick(m_window->Picture1(), Qt::MiddleButton, Qt::AltModifier, {60, 40});
+        QTest::mouseClick(m_window->Picture1(), Qt::LeftButton, Qt::ShiftModifier, {41, 41});
+        QCOMPARE(Column(*m_window, PointTable::X), (QStringList{"40", "60"}));
+        QCOMPARE(m_window->PointCounter(), 2);
+    }
+
+    void drawWithTooFewPointsKeepsTheExplanation()
+    {
+        Click(10, 10);
+        Click(20, 20);
+        m_window->Command1(0)->click();
+        QCOMPARE(m_window->ReportPanelText(), std::string(collinear::kStartupText));
+    }
+
+    void clearEmptiesEverythingButKeepsTheStep()
+    {
+        QTest::mouseClick(m_window->List3(), Qt::LeftButton, {},
+                          m_window->List3()->visualRect(m_window->List3()->currentIndex()).center());
+        QTest::keyClick(m_window->List3(), Qt::Key_Down);
+        QTest::keyClick(m_window->List3(), Qt::Key_Down);
+        QCOMPARE(m_window->GridStep(), 15);
+        Click(10, 10);
+        Click(40, 40);
+        Click(70, 70);
+        m_window->Command1(0)->click();
+        QCOMPARE(Column(*m_window, PointTable::X), (QStringList{"15", "45", "75"}));
+
+        QTest::mouseClick(m_window->Command1(1), Qt::LeftButton);
+        QCOMPARE(m_window->Table().RowCount(), 0);
+        QCOMPARE(m_window->List1(PointTable::X)->model()->rowCount(), 0);
+        QCOMPARE(m_window->ReportPanelText(), std::string());
+        QVERIFY(IsWhite(m_window->Picture1()->Image()));
+        QCOMPARE(m_window->GridStep(), 15);
+        QCOMPARE(m_window->List3()->currentIndex().data().toString(), QStringLiteral("15"));
+        Click(13, 13);
+        QCOMPARE(Column(*m_window, PointTable::N), (QStringList{"1"}));
+        QCOMPARE(Column(*m_window, PointTable::X), (QStringList{"15"}));
+    }
+
+    void theStepListCannotBeLeftWithoutASelection()
+    {
+        QListView* list = m_window->List3();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list->visualRect(list->currentIndex()).center());
+        QVERIFY(list->selectionModel()->hasSelection());
+        QCOMPARE(m_window->GridStep(), 5);
+    }
+
+    void selectingARowSelectsItInAllListsAndHighlightsItsPoint()
+    {
+        Click(10, 10);
+        Click(50, 10);
+        Click(90, 10);
+        m_window->Command1(0)->click();
+        QVERIFY(m_window->ReportPanelText() != std::string(collinear::kStartupText));
+        const std::string report = m_window->ReportPanelText();
+
+        QListView* numbers = m_window->List1(PointTable::N);
+        numbers->setFocus();
+        QTest::keyClick(numbers, Qt::Key_End);
+        for (auto column : {PointTable::X, PointTable::Y, PointTable::N}) {
+            QCOMPARE(m_window->Table().SelectedRow(column), 2);
+            QCOMPARE(ViewSelectedRow(*m_window, column), 2);
+        }
+        const Canvas* canvas = m_window->Picture1();
+        QCOMPARE(PixelAt(canvas, 90, 10), kOlive);
+        QCOMPARE(PixelAt(canvas, 10, 10), kBlack);
+        QCOMPARE(PixelAt(canvas, 50, 10), kBlack);
+        // The selection redraws the points only; the report stays.
+        QCOMPARE(PixelAt(canvas, 30, 10), kWhiteColour);
+        QCOMPARE(m_window->ReportPanelText(), report);
+
+        // Another row by mouse moves the highlight.
+        QListView* xs = m_window->List1(PointTable::X);
+        xs->scrollTo(xs->model()->index(0, 0));
+        QTest::mouseClick(xs->viewport(), Qt::LeftButton, {},
+                          xs->visualRect(xs->model()->index(0, 0)).center());
+        QCOMPARE(m_window->Table().SelectedRow(PointTable::N), 0);
+        QCOMPARE(ViewSelectedRow(*m_window, PointTable::N), 0);
+        QCOMPARE(PixelAt(canvas, 10, 10), kOlive);
+        QCOMPARE(PixelAt(canvas, 90, 10), kBlack);
+    }
+
+    void aCtrlClickDoesNotClearThePointSelection()
+    {
+        Click(10, 10);
+        QListView* xs = m_window->List1(PointTable::X);
+        const QPoint row0 = xs->visualRect(xs->model()->index(0, 0)).center();
+        QTest::mouseClick(xs->viewport(), Qt::LeftButton, {}, row0);
+        QTest::mouseClick(xs->viewport(), Qt::LeftButton, Qt::ControlModifier, row0);
+        QCOMPARE(ViewSelectedRow(*m_window, PointTable::Y), 0);
+        QCOMPARE(m_window->Table().SelectedRow(PointTable::Y), 0);
+    }
+
+    void deleteWithoutASelectionChangesNothing()
+    {
+        Click(10, 10);
+        Click(20, 10);
+        Click(30, 10);
+        m_window->Command1(0)->click();
+        const std::string report = m_window->ReportPanelText();
+        const QImage picture = m_window->Picture1()->Image();
+        QTest::mouseClick(m_window->Command1(2), Qt::LeftButton);
+        QCOMPARE(m_window->ReportPanelText(), report);
+        QCOMPARE(m_window->Picture1()->Image(), picture);
+        QCOMPARE(m_window->Table().RowCount(), 3);
+    }
+
+    void deletingTheOnlyPointLeavesAWhiteCanvasAndKeepsCounting()
+    {
+        Click(100, 100);
+        SelectRow(PointTable::X, 0);
+        m_window->Command1(2)->click();
+        QCOMPARE(m_window->Table().RowCount(), 0);
+        QVERIFY(IsWhite(m_window->Picture1()->Image()));
+        QCOMPARE(m_window->ReportPanelText(), std::string());
+        Click(100, 100);
+        QCOMPARE(Column(*m_window, PointTable::N), (QStringList{"2"}));
+    }
+
+    void deletingErasesEarlierSegmentsAndLeavesNoSelection()
+    {
+        Click(10, 10);
+        Click(50, 10);
+        Click(90, 10);
+        Click(50, 100); // on no segment
+        m_window->Command1(0)->click();
+        QCOMPARE(PixelAt(m_window->Picture1(), 30, 10), kBlack);
+
+        SelectRow(PointTable::Y, 3);
+        QCOMPARE(PixelAt(m_window->Picture1(), 50, 100), kOlive);
+        // The Delete key in a point list does what the button does.
+        QTest::keyClick(m_window->List1(PointTable::Y), Qt::Key_Delete);
+
+        QCOMPARE(Column(*m_window, PointTable::N), (QStringList{"1", "2", "3"}));
+        QCOMPARE(m_window->ReportPanelText(), std::string());
+        const Canvas* canvas = m_window->Picture1();
+        QCOMPARE(PixelAt(canvas, 30, 10), kWhiteColour);
+        QCOMPARE(PixelAt(canvas, 50, 100), kWhiteColour);
+        for (int x : {10, 50, 90}) {
+            QCOMPARE(PixelAt(canvas, x, 10), kBlack);
+        }
+        for (auto column : {PointTable::X, PointTable::Y, PointTable::N}) {
+            QCOMPARE(m_window->Table().SelectedRow(column), -1);
+            QCOMPARE(ViewSelectedRow(*m_window, column), -1);
+            QVERIFY(!m_window->List1(column)->currentIndex().isValid());
+        }
+        // Deleting again without a selection does nothing more.
+        m_window->Command1(2)->click();
+        QCOMPARE(m_window->Table().RowCount(), 3);
+    }
+
+    void theFiftySecondPressIsRefused()
+    {
+        for (int i = 0; i < 51; ++i) {
+            Click(5 * (i % 40), 10 + 10 * (i / 40));
+        }
+        QCOMPARE(m_window->Table().RowCount(), 51);
+        Click(300, 150);
+        QCOMPARE(m_window->Table().RowCount(), 51);
+        QCOMPARE(PixelAt(m_window->Picture1(), 300, 150), kWhiteColour);
+        SelectRow(PointTable::X, 0);
+        m_window->Command1(2)->click();
+        Click(300, 150);
+        QCOMPARE(m_window->Table().RowCount(), 50);
+        QCOMPARE(m_window->PointCounter(), 51);
+    }
+
+private:
+    void Click(int x, int y)
+    {
+        QTest::mouseClick(m_window->Picture1(), Qt::LeftButton, {}, QPoint(x, y));
+    }
+
+    void SelectRow(PointTable::Column column, int row)
+    {
+        QListView* list = m_window->List1(column);
+        const QModelIndex index = list->model()->index(row, column);
+        list->scrollTo(index);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+        QCOMPARE(m_window->Table().SelectedRow(PointTable::X), row);
+    }
+
+    std::unique_ptr<MainWindow> m_window;
 };
 
 QTEST_MAIN(TestMainWindow)
