@@ -1,10 +1,12 @@
 #include "canvas.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -157,6 +159,17 @@ void Canvas::EnsureImage()
     ForgetDrawnSegments();
 }
 
+void Canvas::SetKeyboardStep(int pixels)
+{
+    m_keyboardStep = pixels > 0 ? pixels : 1;
+}
+
+QRect Canvas::KeyboardCursorRect() const
+{
+    constexpr int kArm = 6;
+    return {m_keyboardCursor.x() - kArm, m_keyboardCursor.y() - kArm, 2 * kArm + 1, 2 * kArm + 1};
+}
+
 void Canvas::paintEvent(QPaintEvent* event)
 {
     // The widget may have moved to a screen of another scale since the last
@@ -166,6 +179,64 @@ void Canvas::paintEvent(QPaintEvent* event)
     const QRect dirty = event->rect();
     painter.drawImage(dirty, m_image, QRectF(QPointF(dirty.topLeft()) * m_image.devicePixelRatio(),
                                              QSizeF(dirty.size()) * m_image.devicePixelRatio()));
+    if (hasFocus()) {
+        // A cross in the selection colour shows where Space would press.
+        const QRect cross = KeyboardCursorRect();
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1));
+        const QPointF centre = PixelCentre(static_cast<float>(m_keyboardCursor.x()),
+                                           static_cast<float>(m_keyboardCursor.y()));
+        painter.drawLine(QPointF(cross.left(), centre.y()), QPointF(cross.left() + 3, centre.y()));
+        painter.drawLine(QPointF(cross.right() - 2, centre.y()), QPointF(cross.right() + 1, centre.y()));
+        painter.drawLine(QPointF(centre.x(), cross.top()), QPointF(centre.x(), cross.top() + 3));
+        painter.drawLine(QPointF(centre.x(), cross.bottom() - 2), QPointF(centre.x(), cross.bottom() + 1));
+    }
+}
+
+void Canvas::keyPressEvent(QKeyEvent* event)
+{
+    QPoint moved = m_keyboardCursor;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        moved.rx() -= m_keyboardStep;
+        break;
+    case Qt::Key_Right:
+        moved.rx() += m_keyboardStep;
+        break;
+    case Qt::Key_Up:
+        moved.ry() -= m_keyboardStep;
+        break;
+    case Qt::Key_Down:
+        moved.ry() += m_keyboardStep;
+        break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit pressed(static_cast<float>(m_keyboardCursor.x()),
+                     static_cast<float>(m_keyboardCursor.y()), Qt::NoButton, event->modifiers());
+        event->accept();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    moved.setX(std::clamp(moved.x(), 0, width() - 1));
+    moved.setY(std::clamp(moved.y(), 0, height() - 1));
+    update(KeyboardCursorRect());
+    m_keyboardCursor = moved;
+    update(KeyboardCursorRect());
+    event->accept();
+}
+
+void Canvas::focusInEvent(QFocusEvent* event)
+{
+    update(KeyboardCursorRect());
+    QWidget::focusInEvent(event);
+}
+
+void Canvas::focusOutEvent(QFocusEvent* event)
+{
+    update(KeyboardCursorRect());
+    QWidget::focusOutEvent(event);
 }
 
 void Canvas::resizeEvent(QResizeEvent* event)
@@ -179,6 +250,10 @@ void Canvas::mousePressEvent(QMouseEvent* event)
     // At fractional display scales Qt reports fractional logical positions;
     // the pixel that contains the press keeps every stored point whole.
     const QPointF position = event->position();
+    update(KeyboardCursorRect());
+    m_keyboardCursor = QPoint(static_cast<int>(std::floor(position.x())),
+                              static_cast<int>(std::floor(position.y())));
+    update(KeyboardCursorRect());
     emit pressed(static_cast<float>(std::floor(position.x())),
                  static_cast<float>(std::floor(position.y())), event->button(), event->modifiers());
     event->accept();

@@ -35,6 +35,11 @@ public:
 
     QSize sizeHint() const override;
 
+    // The keyboard cursor: arrow keys move it by this many pixels, Space or
+    // Enter press there. It is drawn over the picture, never into it.
+    void SetKeyboardStep(int pixels);
+    [[nodiscard]] QPoint KeyboardCursor() const { return m_keyboardCursor; }
+
 signals:
     // A mouse press, as the drawing-area pixel that contains it.
     void pressed(float x, float y, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
@@ -43,6 +48,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     struct Segment {
@@ -58,11 +66,14 @@ private:
     void FillImage();
     void Dot(float x, float y, const QColor& colour);
     void ForgetDrawnSegments();
+    [[nodiscard]] QRect KeyboardCursorRect() const;
 
     QImage m_image;
     QColor m_background{Qt::white};
     int m_penWidth = 1;
     bool m_persistent = false;
+    QPoint m_keyboardCursor{0, 0};
+    int m_keyboardStep = 5;
     // Segments drawn in the foreground colour since the picture last got any
     // other colour. Drawing one of them again cannot change a pixel, so it is
     // skipped: a Draw with 51 points on one line repeats most of its 41,650.

@@ -158,7 +158,8 @@ void MainWindow::CreateControls()
     m_picture1->setGeometry(FromTwips(120, 840, 7000, 3000));
     m_picture1->setAccessibleName(QStringLiteral("Чертожно поле"));
     m_picture1->setAccessibleDescription(
-        QStringLiteral("Щракнете, за да поставите точка в най-близкия възел на мрежата."));
+        QStringLiteral("Щракнете, за да поставите точка в най-близкия възел на мрежата. "
+                       "Стрелките местят курсора със стъпката, интервал поставя точка."));
 
     m_pointModel = new PointTableModel(m_table);
     m_pointSelection = new QItemSelectionModel(m_pointModel, this);
@@ -248,6 +249,7 @@ void MainWindow::SetGridStepFromList()
         return;
     }
     m_pointEntry.SetGridStepFromList(selected.first().data().toString().toStdString());
+    m_picture1->SetKeyboardStep(m_pointEntry.GridStep());
 }
 
 void MainWindow::PressButton(int index)

@@ -158,6 +158,29 @@ private slots:
         QCOMPARE(m_window->PointCounter(), 2);
     }
 
+    void pointsCanBePlacedFromTheKeyboard()
+    {
+        Canvas* canvas = m_window->Picture1();
+        canvas->setFocus();
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(canvas, Qt::Key_Right);
+        }
+        QTest::keyClick(canvas, Qt::Key_Down);
+        QTest::keyClick(canvas, Qt::Key_Down);
+        QTest::keyClick(canvas, Qt::Key_Space);
+        QTest::keyClick(canvas, Qt::Key_Left);
+        QTest::keyClick(canvas, Qt::Key_Return);
+        QCOMPARE(Column(*m_window, PointTable::X), (QStringList{"15", "10"}));
+        QCOMPARE(Column(*m_window, PointTable::Y), (QStringList{"10", "10"}));
+        // The cursor stays inside the drawing area and shows over the
+        // picture without entering it.
+        for (int i = 0; i < 200; ++i) {
+            QTest::keyClick(canvas, Qt::Key_Up);
+        }
+        QCOMPARE(canvas->KeyboardCursor().y(), 0);
+        QCOMPARE(PixelAt(canvas, 10, 0), kWhiteColour);
+    }
+
     void drawWithTooFewPointsKeepsTheExplanation()
     {
         Click(10, 10);
