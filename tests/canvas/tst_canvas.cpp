@@ -143,6 +143,7 @@ private slots:
 
     void pictureSurvivesBeingHiddenAndShown()
     {
+        m_canvas->setFocusPolicy(Qt::NoFocus); // no keyboard cursor over the picture
         m_canvas->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_canvas.get()));
         m_canvas->SetPenWidth(5);
