@@ -236,7 +236,7 @@ void MainWindow::ResetDrawing()
     m_picture1->SetPenWidth(kDotPenWidth);
     SetGridStepFromList();
     {
-        const QSignalBlocker blocker(m_pointSelection);
+        const QScopedValueRollback guard(m_changingSelection, true);
         m_pointSelection->clear();
     }
     m_table.ClearAll();
