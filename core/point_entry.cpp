@@ -19,7 +19,12 @@ std::optional<double> SnapToGrid(double v, int step)
     if (static_cast<double>(remainder) >= static_cast<double>(step) / 2.0) {
         remainder -= step;
     }
-    return v - static_cast<double>(remainder);
+    const double node = v - static_cast<double>(remainder);
+    // A press just inside the limit can round up to a node beyond it.
+    if (std::fabs(node) > kCoordinateLimit) {
+        return std::nullopt;
+    }
+    return node;
 }
 
 PointEntry::PointEntry(PointTable& table, DrawingSurface& surface)

@@ -25,8 +25,8 @@ inline constexpr double kCoordinateLimit = 16777216.0; // 2^24
 // The grid node for one coordinate with step `step`: the remainder of the
 // rounded value (truncating, with its sign) is taken off the unrounded value,
 // or a whole step is added when the remainder is at least half a step.
-// Empty when v is not finite, beyond kCoordinateLimit, or step is not
-// positive.
+// Empty when v is not finite, v or its node is beyond kCoordinateLimit, or
+// step is not positive.
 std::optional<double> SnapToGrid(double v, int step);
 
 // Turns mouse presses on the drawing area into stored, numbered and drawn

@@ -48,6 +48,7 @@ TEST(SnapToGrid, RefusesWhatCannotBeStoredExactly)
     EXPECT_FALSE(SnapToGrid(-kCoordinateLimit - 1, 5));
     EXPECT_FALSE(SnapToGrid(10, 0));
     EXPECT_TRUE(SnapToGrid(kCoordinateLimit, 5));
+    EXPECT_FALSE(SnapToGrid(kCoordinateLimit - 6, 20)); // its node lies past the limit
 }
 
 class PointEntryTest : public ::testing::Test {
