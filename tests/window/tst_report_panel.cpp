@@ -1,0 +1,277 @@
+#include "report_panel.h"
+#include "startup_text.h"
+
+#include <QAccessible>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTest>
+
+#include <memory>
+#include <string>
+
+using collinear::ReportPanel;
+
+namespace {
+
+// The window's font and the panel's place in it.
+QFont WindowFont()
+{
+    QFont font(QStringLiteral("Times New Roman"), 12);
+    font.setWeight(QFont::Normal);
+    font.setStyleHint(QFont::Serif);
+    return font;
+}
+
+const QRect kPanelGeometry(8, 296, 465, 129);
+
+// The report of 51 points on one line: the heading and a line per triple.
+std::string WorstCaseReport()
+{
+    std::string report = "Търся, точки, лежащи на една права:\r\n";
+    for (int i = 0; i < 51; ++i) {
+        for (int j = i + 1; j < 51; ++j) {
+            for (int k = j + 1; k < 51; ++k) {
+                report += std::to_string(100 + 5 * i) + ",100; " + std::to_string(100 + 5 * j)
+                    + ",100; " + std::to_string(100 + 5 * k) + ",100\r\n";
+            }
+        }
+    }
+    return report;
+}
+
+QString Shown(const std::string& text)
+{
+    QString shown = QString::fromStdString(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (shown.endsWith(u'\n')) {
+        shown.chop(1);
+    }
+    return shown;
+}
+
+} // namespace
+
+class TestReportPanel : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_window = std::make_unique<QWidget>();
+        m_window->setFont(WindowFont());
+        m_window->setFixedSize(481, 429);
+        m_panel = new ReportPanel(m_window.get());
+        m_panel->setGeometry(kPanelGeometry);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    void keepsTheTextExactlyAsSet_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("empty") << QByteArray() << QString();
+        QTest::newRow("one line end") << QByteArray("\r\n") << QString();
+        QTest::newRow("report") << QByteArray("Търся:\r\n0,0; 20,0; 10,0\r\n")
+                                << QStringLiteral("Търся:\n0,0; 20,0; 10,0");
+        QTest::newRow("no last line end") << QByteArray("a\r\nb") << QStringLiteral("a\nb");
+        QTest::newRow("empty lines")
+            << QByteArray("a\r\n\r\n\r\nb\r\n") << QStringLiteral("a\n\n\nb");
+        QTest::newRow("LF alone") << QByteArray("a\nb\n") << QStringLiteral("a\nb");
+        QTest::newRow("CR not before LF") << QByteArray("a\rb\r\r\n") << QStringLiteral("a\rb\r");
+    }
+
+    void keepsTheTextExactlyAsSet()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, shown);
+        m_panel->SetText(text.toStdString());
+        QCOMPARE(m_panel->Text(), text.toStdString());
+        QCOMPARE(m_panel->ShownText(), shown);
+        QCOMPARE(m_panel->ShownLength(), shown.size());
+        m_panel->SelectAll();
+        QCOMPARE(m_panel->SelectedText(), shown);
+    }
+
+    void startUpTextLooksAsInAPlainTextEdit()
+    {
+        // Neither shows a caret: the focus is elsewhere.
+        m_window->setFocusPolicy(Qt::StrongFocus);
+        m_window->setFocus();
+        // What the panel showed when it was a read-only QPlainTextEdit.
+        auto* plain = new QPlainTextEdit(m_window.get());
+        plain->setGeometry(kPanelGeometry);
+        plain->setReadOnly(true);
+        plain->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        plain->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        plain->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        plain->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        plain->setPlainText(Shown(std::string(collinear::kStartupText)));
+        plain->show();
+        m_panel->SetText(std::string(collinear::kStartupText));
+        QCoreApplication::processEvents();
+
+        QCOMPARE(m_panel->viewport()->size(), plain->viewport()->size());
+        QCOMPARE(m_panel->viewport()->grab().toImage(), plain->viewport()->grab().toImage());
+    }
+
+    void selectAllAndCopyTakeTheWholeText()
+    {
+        const std::string report = WorstCaseReport();
+        m_panel->SetText(report);
+        m_panel->setFocus();
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(m_panel, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(m_panel, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), Shown(report));
+
+        // Typing changes nothing: the pupil only reads the panel.
+        QTest::keyClicks(m_panel, QStringLiteral("x\b"));
+        QTest::keyClick(m_panel, Qt::Key_Delete);
+        QCOMPARE(m_panel->Text(), report);
+    }
+
+    void mouseAndKeyboardSelectPartOfTheText()
+    {
+        m_panel->SetText("15,50; 25,50; 35,50\r\n15,50; 25,50; 45,50\r\n");
+        QWidget* viewport = m_panel->viewport();
+        const QRect first = m_panel->CharacterRect(0);
+        const QRect semicolon = m_panel->CharacterRect(5);
+        QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(first.left(), first.center().y()));
+        QTest::mouseMove(viewport, QPoint(semicolon.left(), semicolon.center().y()));
+        QTest::mouseRelease(viewport, Qt::LeftButton, {},
+                            QPoint(semicolon.left(), semicolon.center().y()));
+        QCOMPARE(m_panel->SelectedText(), QStringLiteral("15,50"));
+
+        QTest::keyClick(m_panel, Qt::Key_End, Qt::ShiftModifier);
+        QCOMPARE(m_panel->SelectedText(), QStringLiteral("15,50; 25,50; 35,50"));
+        QTest::keyClick(m_panel, Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(m_panel->SelectedText(),
+                 QStringLiteral("15,50; 25,50; 35,50\n15,50; 25,50; 45,50"));
+        QTest::keyClick(m_panel, Qt::Key_Home);
+        QCOMPARE(m_panel->SelectedText(), QString());
+        QCOMPARE(m_panel->CaretPosition(), 20);
+
+        const QRect word = m_panel->CharacterRect(8);
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, word.center());
+        // A number with its decimal comma is one word, as in any text view.
+        QCOMPARE(m_panel->SelectedText(), QStringLiteral("25,50"));
+    }
+
+    void longLineWrapsAtThePanelWidth()
+    {
+        std::string line;
+        while (line.size() < 400) {
+            line += "1234567,-7654321; ";
+        }
+        m_panel->SetText(line + "\r\nnext\r\n");
+        const int last = static_cast<int>(line.size()) - 1;
+        const QRect start = m_panel->CharacterRect(0);
+        // The last semicolon; the blank after it may hang past the edge.
+        const QRect end = m_panel->CharacterRect(last - 1);
+        QVERIFY2(end.top() >= start.bottom(),
+                 qPrintable(QStringLiteral("%1 below %2").arg(end.top()).arg(start.bottom())));
+        QVERIFY(end.right() < m_panel->viewport()->width());
+        // The next line starts under the last visual line of the long one.
+        QVERIFY(m_panel->CharacterRect(last + 2).top() >= end.bottom());
+
+        // A line only a little wider than the panel wraps too.
+        const QFontMetricsF metrics(m_panel->font(), m_panel->viewport());
+        std::string wider = "1";
+        while (metrics.horizontalAdvance(QString::fromStdString(wider))
+               < m_panel->viewport()->width()) {
+            wider += wider.size() % 9 == 8 ? " " : "1";
+        }
+        m_panel->SetText(wider + "\r\nnext");
+        const int next = static_cast<int>(wider.size()) + 1;
+        QVERIFY(m_panel->CharacterRect(next).top() >= start.top() + 2 * start.height());
+
+        m_panel->SetText(line + "\r\nnext\r\n");
+        // Narrower, the long line needs more visual lines.
+        const int rowsBefore = m_panel->CharacterRect(last + 2).top() / start.height();
+        m_panel->resize(m_panel->width() / 2, m_panel->height());
+        QVERIFY(m_panel->CharacterRect(last + 2).top() / start.height() > rowsBefore);
+        QVERIFY(m_panel->CharacterRect(last - 1).right() < m_panel->viewport()->width());
+        QVERIFY(!m_panel->horizontalScrollBar()->isVisible());
+    }
+
+    void longReportScrollsAndAReplacedTextShowsItsTop()
+    {
+        const std::string report = WorstCaseReport();
+        m_panel->SetText(report);
+        QScrollBar* bar = m_panel->verticalScrollBar();
+        const int rowHeight = QFontMetrics(m_panel->font()).lineSpacing();
+        QVERIFY(bar->isVisible());
+        QVERIFY2(bar->maximum() > 20826 * rowHeight * 9 / 10,
+                 qPrintable(QString::number(bar->maximum())));
+
+        bar->setValue(bar->maximum());
+        // At the bottom the last line is in view.
+        const int last = m_panel->ShownLength() - 1;
+        QVERIFY(m_panel->viewport()->rect().contains(m_panel->CharacterRect(last)));
+        QCOMPARE(m_panel->PositionAt(m_panel->CharacterRect(last).center()), last);
+
+        // The keyboard reaches both ends, and pages a screenful at a time.
+        m_panel->setFocus();
+        QTest::keyClick(m_panel, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(bar->value(), 0);
+        QTest::keyClick(m_panel, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(bar->value(), bar->maximum());
+        QCOMPARE(m_panel->CaretPosition(), m_panel->ShownLength());
+        QTest::keyClick(m_panel, Qt::Key_PageUp);
+        const int paged = bar->maximum() - bar->value();
+        QVERIFY2(paged > bar->pageStep() / 2 && paged <= bar->pageStep(),
+                 qPrintable(QString::number(paged)));
+        QVERIFY(
+            m_panel->viewport()->rect().contains(m_panel->CharacterRect(m_panel->CaretPosition())));
+
+        m_panel->SetText(report);
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(m_panel->PositionAt(QPoint(1, 1)), 0);
+        m_panel->SetText(std::string(collinear::kStartupText));
+        QCOMPARE(bar->value(), 0);
+        QVERIFY(bar->maximum() > 0);
+        QVERIFY(bar->maximum() < 30 * rowHeight);
+    }
+
+    void screenReadersReadAndSelectTheText()
+    {
+        const std::string report = WorstCaseReport();
+        m_panel->SetText(report);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(m_panel);
+        QVERIFY(accessible != nullptr);
+        QVERIFY(accessible->state().readOnly);
+        QVERIFY(accessible->state().multiLine);
+        QAccessibleTextInterface* text = accessible->textInterface();
+        QVERIFY(text != nullptr);
+        QCOMPARE(text->text(0, text->characterCount()), Shown(report));
+
+        text->setSelection(0, 36, 41);
+        QCOMPARE(m_panel->SelectedText(), QStringLiteral("100,1"));
+        int start = -1;
+        int end = -1;
+        text->selection(0, &start, &end);
+        QCOMPARE(start, 36);
+        QCOMPARE(end, 41);
+
+        // A character's place on the screen leads back to the character, also
+        // far down the report.
+        for (const int offset : {36, text->characterCount() - 3}) {
+            text->scrollToSubstring(offset, offset + 1);
+            const QRect place = text->characterRect(offset);
+            QVERIFY(place.isValid());
+            QCOMPARE(text->offsetAtPoint(place.center() - QPoint(place.width() / 4, 0)), offset);
+        }
+    }
+
+private:
+    std::unique_ptr<QWidget> m_window;
+    ReportPanel* m_panel = nullptr;
+};
+
+QTEST_MAIN(TestReportPanel)
+#include "tst_report_panel.moc"
