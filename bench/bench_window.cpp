@@ -1,0 +1,207 @@
+#include "main_window.h"
+#include "one_row_list.h"
+#include "paint_watch.h"
+#include "report_panel.h"
+#include "worst_case.h"
+
+#include <QAbstractScrollArea>
+#include <QPushButton>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+namespace {
+
+using collinear::MainWindow;
+using collinear::bench::kLineY;
+using collinear::bench::kWorstCasePoints;
+using collinear::bench::PaintWatch;
+using collinear::bench::ProcessEventsUntilIdle;
+using collinear::bench::WorstCaseX;
+
+// Every window benchmark times one user event until the event loop is idle
+// again with the change painted.
+
+QPoint WorstCasePress(int point)
+{
+    return {WorstCaseX(point), kLineY};
+}
+
+void PressOnCanvas(MainWindow& window, int point)
+{
+    QTest::mouseClick(window.Picture1(), Qt::LeftButton, Qt::NoModifier, WorstCasePress(point));
+}
+
+std::unique_ptr<MainWindow> ShownWindow()
+{
+    auto window = std::make_unique<MainWindow>();
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get())) {
+        return nullptr;
+    }
+    ProcessEventsUntilIdle();
+    return window;
+}
+
+// A fresh start: Clear, then the first `points` points of the line, all
+// drawn and listed.
+void ResetWithPoints(MainWindow& window, int points)
+{
+    window.Command1(MainWindow::Clear)->click();
+    for (int point = 0; point < points; ++point) {
+        PressOnCanvas(window, point);
+    }
+    ProcessEventsUntilIdle();
+}
+
+void SelectInNumberList(MainWindow& window, int row)
+{
+    collinear::OneRowList* list = window.List1(collinear::PointTable::N);
+    list->setCurrentIndex(list->model()->index(row, collinear::PointTable::N));
+}
+
+void BM_DrawWorstCase(benchmark::State& state)
+{
+    const auto window = ShownWindow();
+    if (!window) {
+        state.SkipWithError("the window was never shown");
+        return;
+    }
+    PaintWatch watch{window->Picture1(), window->Text1()->viewport()};
+    for (auto _ : state) {
+        state.PauseTiming();
+        // The canvas skips segments it has already drawn in this picture;
+        // every Draw timed here starts from a picture without them.
+        ResetWithPoints(*window, kWorstCasePoints);
+        watch.Reset();
+        state.ResumeTiming();
+
+        window->Command1(MainWindow::Draw)->click();
+        if (!watch.WaitUntilPainted()) {
+            state.SkipWithError("the canvas or the report panel did not repaint");
+            return;
+        }
+    }
+    state.counters["report_lines"] = static_cast<double>(
+        std::count(window->ReportPanelText().begin(), window->ReportPanelText().end(), '\n'));
+}
+
+void BM_AddPoint(benchmark::State& state)
+{
+    const auto window = ShownWindow();
+    if (!window) {
+        state.SkipWithError("the window was never shown");
+        return;
+    }
+    PaintWatch watch{window->Picture1()};
+    for (auto _ : state) {
+        state.PauseTiming();
+        ResetWithPoints(*window, kWorstCasePoints - 1);
+        watch.Reset();
+        state.ResumeTiming();
+
+        PressOnCanvas(*window, kWorstCasePoints - 1);
+        if (!watch.WaitUntilPainted()) {
+            state.SkipWithError("the canvas did not repaint");
+            return;
+        }
+    }
+    state.counters["points"] = window->Table().RowCount();
+}
+
+void BM_SelectRow(benchmark::State& state)
+{
+    const auto window = ShownWindow();
+    if (!window) {
+        state.SkipWithError("the window was never shown");
+        return;
+    }
+    ResetWithPoints(*window, kWorstCasePoints);
+    PaintWatch watch{window->Picture1()};
+    int row = 0;
+    for (auto _ : state) {
+        // Between the first and the last point, so that every selection
+        // is a change and scrolls the lists.
+        row = row == 0 ? kWorstCasePoints - 1 : 0;
+        watch.Reset();
+        SelectInNumberList(*window, row);
+        if (!watch.WaitUntilPainted()) {
+            state.SkipWithError("the canvas did not repaint");
+            return;
+        }
+    }
+    state.counters["points"] = window->Table().RowCount();
+}
+
+void BM_DeletePoint(benchmark::State& state)
+{
+    const auto window = ShownWindow();
+    if (!window) {
+        state.SkipWithError("the window was never shown");
+        return;
+    }
+    PaintWatch watch{window->Picture1()};
+    for (auto _ : state) {
+        state.PauseTiming();
+        ResetWithPoints(*window, kWorstCasePoints);
+        SelectInNumberList(*window, kWorstCasePoints / 2);
+        ProcessEventsUntilIdle();
+        watch.Reset();
+        state.ResumeTiming();
+
+        window->Command1(MainWindow::Delete)->click();
+        if (!watch.WaitUntilPainted()) {
+            state.SkipWithError("the canvas did not repaint");
+            return;
+        }
+    }
+    state.counters["points_left"] = window->Table().RowCount();
+}
+
+// Constructing and showing a window until its first paint; the window is
+// torn down outside the timing.
+template <typename Window>
+void TimeStartUp(benchmark::State& state, const std::function<void(Window&)>& prepare)
+{
+    for (auto _ : state) {
+        auto window = std::make_unique<Window>();
+        prepare(*window);
+        PaintWatch watch{window.get()};
+        window->show();
+        if (!watch.WaitUntilPainted()) {
+            state.SkipWithError("the window did not paint");
+            return;
+        }
+        state.PauseTiming();
+        window.reset();
+        ProcessEventsUntilIdle();
+        state.ResumeTiming();
+    }
+}
+
+void BM_StartUp(benchmark::State& state)
+{
+    TimeStartUp<MainWindow>(state, [](MainWindow& /*window*/) {});
+}
+
+// The yardstick for start-up: an empty top-level widget of the main
+// window's size.
+void BM_StartUpBareWindow(benchmark::State& state)
+{
+    TimeStartUp<QWidget>(state, [](QWidget& window) { window.setFixedSize(481, 429); });
+}
+
+} // namespace
+
+// Timed by the wall clock: what the user waits for includes any time the
+// program is not on the processor.
+BENCHMARK(BM_DrawWorstCase)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_AddPoint)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SelectRow)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DeletePoint)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_StartUpBareWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
