@@ -4,7 +4,7 @@
 PRESET ?= dev
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test test-asan fuzz lint bench package clean
 
 all: build
 
@@ -23,8 +23,43 @@ build: deps $(BUILD_DIR)/build.ninja
 run: build
 	$(BUILD_DIR)/app/collinear
 
+# Every test in the normal build, again under the sanitizers, then a short
+# fuzz run of the core.
 test: build
 	ctest --preset $(PRESET)
+	@$(MAKE) --no-print-directory test-asan fuzz
+
+# The whole suite built with the address and undefined-behaviour
+# sanitizers, in its own build folder.
+build/dev-asan/build.ninja: | deps
+	cmake --preset dev-asan
+
+test-asan: deps build/dev-asan/build.ninja
+	cmake --build --preset dev-asan
+	ctest --preset dev-asan
+
+# The core fuzzer needs clang's libFuzzer; without clang it is skipped.
+# Longer sessions: scripts/fuzz.sh -max_total_time=3600
+fuzz: deps
+	@if sh scripts/fuzz.sh --available; then \
+		sh scripts/fuzz.sh -runs=200000 -max_total_time=60; \
+	else \
+		echo "clang++ with libFuzzer is not installed: the fuzz run is skipped"; \
+	fi
+
+# clang-tidy and cppcheck; fails on any finding.
+lint: build
+	sh scripts/lint.sh $(BUILD_DIR)
+
+# The benchmarks, on the offscreen platform; e.g.
+# make bench BENCH_ARGS=--benchmark_format=json
+BENCH_ARGS ?=
+bench: build
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/collinear-bench $(BENCH_ARGS)
+
+# The Debian package, built into $(BUILD_DIR).
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf build

@@ -4,7 +4,8 @@
 set -eu
 
 packages="g++ cmake ninja-build make pkg-config qt6-base-dev libgl-dev libgtest-dev
-libbenchmark-dev fonts-liberation2 fontconfig"
+libbenchmark-dev fonts-liberation2 fontconfig dpkg-dev desktop-file-utils appstream
+clang-tidy cppcheck locales"
 
 missing=""
 for package in $packages; do
@@ -13,14 +14,26 @@ for package in $packages; do
     fi
 done
 
-[ -z "$missing" ] && exit 0
-
 if [ "$(id -u)" -eq 0 ]; then
     sudo=""
 else
     sudo="sudo"
 fi
-echo "Installing:$missing"
-$sudo apt-get update -qq
-# shellcheck disable=SC2086
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+
+if [ -n "$missing" ]; then
+    echo "Installing:$missing"
+    $sudo apt-get update -qq
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+fi
+
+# The widget tests also run in bg_BG.UTF-8, a locale with a decimal comma;
+# Debian generates only the locales enabled in /etc/locale.gen.
+if ! locale -a 2>/dev/null | grep -qix 'bg_BG.utf-\{0,1\}8'; then
+    echo "Generating the bg_BG.UTF-8 locale"
+    $sudo sed -i 's/^# *bg_BG.UTF-8/bg_BG.UTF-8/' /etc/locale.gen
+    if ! grep -q '^bg_BG.UTF-8' /etc/locale.gen; then
+        echo "bg_BG.UTF-8 UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+    fi
+    $sudo locale-gen
+fi

@@ -1,5 +1,8 @@
 #include "point_table_model.h"
 
+#include <array>
+#include <cstddef>
+
 namespace collinear {
 
 PointTableModel::PointTableModel(PointTable& table, QObject* parent)
@@ -42,8 +45,8 @@ QVariant PointTableModel::headerData(int section, Qt::Orientation orientation, i
         || section >= PointTable::kColumnCount) {
         return {};
     }
-    static const char* const names[] = {"X", "Y", "N"};
-    return QString::fromLatin1(names[section]);
+    static constexpr std::array<const char*, PointTable::kColumnCount> kNames{"X", "Y", "N"};
+    return QString::fromLatin1(kNames[static_cast<std::size_t>(section)]);
 }
 
 void PointTableModel::RowAboutToBeAppended(int row)

@@ -3,19 +3,23 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cmath>
+
 using collinear::Canvas;
 using collinear::kHighlight;
 using collinear::MakeRgb;
 
 namespace {
 
-// The colour of drawing-area pixel (x, y), read from the middle of the
-// device pixels that make it up.
+// The colour of drawing-area pixel (x, y), read from the device pixel
+// nearest its middle (at an even scale the middle falls between device
+// pixels; the upper left one is taken).
 QColor PixelAt(const Canvas& canvas, int x, int y)
 {
     const QImage& image = canvas.Image();
     const qreal ratio = image.devicePixelRatio();
-    return image.pixelColor(static_cast<int>((x + 0.5) * ratio), static_cast<int>((y + 0.5) * ratio));
+    return image.pixelColor(static_cast<int>(std::ceil((x + 0.5) * ratio - 1.0)),
+                            static_cast<int>(std::ceil((y + 0.5) * ratio - 1.0)));
 }
 
 bool IsWhite(const QImage& image)
@@ -153,7 +157,7 @@ private slots:
         m_canvas->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_canvas.get()));
         QCOMPARE(m_canvas->grab().toImage(), before);
-        QCOMPARE(before.pixelColor(40, 40), QColor(Qt::black));
+        QCOMPARE(before.pixelColor(QPoint(40, 40) * before.devicePixelRatio()), QColor(Qt::black));
     }
 
 private:

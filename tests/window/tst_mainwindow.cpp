@@ -106,11 +106,12 @@ private slots:
 
         // The window, label and button colours show as they are.
         const QImage shot = m_window->grab().toImage();
-        QCOMPARE(shot.pixelColor(2, 2), QColor(192, 192, 255));
-        QCOMPARE(shot.pixelColor(380, 20), QColor(255, 192, 128));
-        QCOMPARE(shot.pixelColor(346, 285), QColor(0, 255, 0));
-        QCOMPARE(shot.pixelColor(470, 53), QColor(255, 0, 0));
-        QCOMPARE(shot.pixelColor(62, 53), QColor(255, 0, 255));
+        const qreal ratio = shot.devicePixelRatio();
+        QCOMPARE(shot.pixelColor(QPoint(2, 2) * ratio), QColor(192, 192, 255));
+        QCOMPARE(shot.pixelColor(QPoint(380, 20) * ratio), QColor(255, 192, 128));
+        QCOMPARE(shot.pixelColor(QPoint(346, 285) * ratio), QColor(0, 255, 0));
+        QCOMPARE(shot.pixelColor(QPoint(470, 53) * ratio), QColor(255, 0, 0));
+        QCOMPARE(shot.pixelColor(QPoint(62, 53) * ratio), QColor(255, 0, 255));
         QCOMPARE(m_window->font().family(), QStringLiteral("Times New Roman"));
         QCOMPARE(m_window->font().pointSize(), 12);
     }

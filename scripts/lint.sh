@@ -1,0 +1,32 @@
+#!/bin/sh
+# Static analysis: clang-tidy (the checks in .clang-tidy) over the program's
+# and the tests' sources, then cppcheck over the program's. Needs the
+# compile_commands.json of a configured build folder, the first argument
+# (build/dev by default). Fails on any finding.
+set -eu
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build/dev}" && pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+if [ ! -f "$build/compile_commands.json" ]; then
+    echo "lint.sh: no compile_commands.json in $build; configure first" >&2
+    exit 1
+fi
+
+echo "clang-tidy:"
+# Generated moc sources are Qt's, not ours; the fuzzer is built by its own
+# project with clang and is checked there by the compiler.
+run-clang-tidy -quiet -p "$build" -j "$jobs" \
+    "^$root/(core|canvas|window|app|tests/(core|canvas|window|stream))/[^/]+\.cpp\$" \
+    >"$build/clang-tidy.log" 2>&1 || {
+    grep -E "(warning|error):" "$build/clang-tidy.log" | sort -u >&2
+    echo "lint.sh: clang-tidy found problems; the whole log is $build/clang-tidy.log" >&2
+    exit 1
+}
+
+echo "cppcheck:"
+cd "$root"
+cppcheck --enable=warning,performance,portability --error-exitcode=1 --inline-suppr \
+    --std=c++20 --library=qt --quiet -I core -I canvas -I window core canvas window app
+echo "lint: clean"

@@ -1,0 +1,741 @@
+// Drives the real main window with a long, seeded stream of random user
+// events and checks after every one of them that the window's state still
+// holds together. A failure names the seed and the event, so
+//     COLLINEAR_STREAM_SEED=<seed> COLLINEAR_STREAM_EVENTS=<index + 1>
+// replays the stream up to it.
+
+#include "main_window.h"
+#include "one_row_list.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include <array>
+#include <cstdint>
+#include <random>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+using collinear::Canvas;
+using collinear::kPointCounterLimit;
+using collinear::MainWindow;
+using collinear::PointTable;
+
+namespace {
+
+constexpr int kDefaultEventCount = 20000;
+constexpr int kMaxSerialNumber = 51;
+constexpr std::array kColumns{PointTable::X, PointTable::Y, PointTable::N};
+
+// Random numbers that are the same for a seed on every platform: mt19937's
+// output is fixed by the standard, but the standard distributions are not,
+// so the ranges are cut from the raw 32-bit output here.
+class Random {
+public:
+    explicit Random(std::uint32_t seed)
+        : m_engine(seed)
+    {
+    }
+
+    // 0 .. count - 1
+    int Below(int count)
+    {
+        return static_cast<int>(
+            (static_cast<std::uint64_t>(m_engine()) * static_cast<std::uint64_t>(count)) >> 32);
+    }
+    int Between(int low, int high) { return low + Below(high - low + 1); }
+    bool Chance(int percent) { return Below(100) < percent; }
+
+    template <typename T, std::size_t N>
+    T Pick(const std::array<T, N>& items)
+    {
+        return items[static_cast<std::size_t>(Below(static_cast<int>(N)))];
+    }
+
+private:
+    std::mt19937 m_engine;
+};
+
+using Row = std::array<std::string, 3>;
+
+std::vector<Row> Rows(const PointTable& table)
+{
+    std::vector<Row> rows;
+    rows.reserve(static_cast<std::size_t>(table.RowCount()));
+    for (int row = 0; row < table.RowCount(); ++row) {
+        rows.push_back({table.Text(PointTable::X, row), table.Text(PointTable::Y, row),
+                        table.Text(PointTable::N, row)});
+    }
+    return rows;
+}
+
+// A whole number as the table writes it: digits, perhaps a minus sign, and
+// nothing a locale could add (no separator of any kind).
+bool IsWholeNumberText(const std::string& text, int* value)
+{
+    if (text.empty() || text.find_first_of(".,e") != std::string::npos) {
+        return false;
+    }
+    bool ok = false;
+    *value = QString::fromStdString(text).toInt(&ok);
+    return ok && QString::number(*value).toStdString() == text;
+}
+
+std::set<int> SelectedRows(const QAbstractItemView* view)
+{
+    std::set<int> rows;
+    for (const QModelIndex& index : view->selectionModel()->selectedIndexes()) {
+        rows.insert(index.row());
+    }
+    return rows;
+}
+
+// What the event changes, as far as the checks after it care.
+enum class Effect { None, Press, Delete, Clear, Draw };
+
+struct Snapshot {
+    std::vector<Row> rows;
+    int counter = 0;
+    int selectedRow = -1;
+    std::string report;
+};
+
+Snapshot Take(const MainWindow& window)
+{
+    return {Rows(window.Table()), window.PointCounter(), window.Table().SelectedRow(PointTable::X),
+            window.ReportPanelText()};
+}
+
+class EventStream {
+public:
+    EventStream(MainWindow& window, std::uint32_t seed)
+        : m_window(window)
+        , m_random(seed)
+    {
+    }
+
+    // Sends one random event; describes it in m_event. The mix of events
+    // changes every few hundred events, so that the stream both fills the
+    // table up to the limit and works on a full table.
+    Effect Next()
+    {
+        if (m_eventsInMood == 0) {
+            m_mood = static_cast<Mood>(m_random.Below(3));
+            m_eventsInMood = m_random.Between(100, 400);
+        }
+        --m_eventsInMood;
+        // A full counter refuses every press until Чисти; a pupil clears
+        // soon after finding that out, and so does the stream.
+        if (m_window.PointCounter() > kPointCounterLimit && m_random.Chance(4)) {
+            return PressButton(MainWindow::Clear, Effect::Clear);
+        }
+        // The weight of each kind of event in the moods Place, Edit, Mixed.
+        constexpr std::array<std::array<int, 3>, kKindCount> kWeights{{
+            {{500, 60, 280}}, // press on the canvas
+            {{80, 10, 50}}, // fractional press
+            {{20, 5, 20}}, // double click
+            {{60, 20, 70}}, // key on the canvas
+            {{40, 40, 70}}, // step list
+            {{40, 350, 220}}, // point list selection
+            {{10, 60, 30}}, // point list scroll bar
+            {{5, 120, 60}}, // Изтрий button
+            {{5, 100, 50}}, // Delete key
+            {{20, 40, 25}}, // Чертай
+            {{2, 5, 5}}, // Чисти
+            {{20, 30, 30}}, // elsewhere
+        }};
+        int total = 0;
+        for (const auto& weights : kWeights) {
+            total += weights[static_cast<std::size_t>(m_mood)];
+        }
+        int roll = m_random.Below(total);
+        std::size_t kind = 0;
+        while (roll >= kWeights[kind][static_cast<std::size_t>(m_mood)]) {
+            roll -= kWeights[kind][static_cast<std::size_t>(m_mood)];
+            ++kind;
+        }
+        switch (static_cast<Kind>(kind)) {
+        case Kind::Press:
+            return PressOnCanvas();
+        case Kind::FractionalPress:
+            return PressFractional();
+        case Kind::DoubleClick:
+            return DoubleClickOnCanvas();
+        case Kind::CanvasKey:
+            return KeyOnCanvas();
+        case Kind::Step:
+            return ChangeStep();
+        case Kind::Select:
+            return SelectInPointList();
+        case Kind::Scroll:
+            return ScrollPointList();
+        case Kind::DeleteButton:
+            return PressButton(MainWindow::Delete, Effect::Delete);
+        case Kind::DeleteKey:
+            return DeleteKey();
+        case Kind::Draw:
+            return PressButton(MainWindow::Draw, Effect::Draw);
+        case Kind::Clear:
+            return PressButton(MainWindow::Clear, Effect::Clear);
+        case Kind::Elsewhere:
+            break;
+        }
+        return ClickElsewhere();
+    }
+
+    [[nodiscard]] const QString& Event() const { return m_event; }
+
+private:
+    enum class Mood { Place, Edit, Mixed };
+    enum class Kind {
+        Press,
+        FractionalPress,
+        DoubleClick,
+        CanvasKey,
+        Step,
+        Select,
+        Scroll,
+        DeleteButton,
+        DeleteKey,
+        Draw,
+        Clear,
+        Elsewhere,
+    };
+    static constexpr std::size_t kKindCount = 12;
+
+    Effect PressButton(MainWindow::Command command, Effect effect)
+    {
+        QPushButton* button = m_window.Command1(command);
+        m_event = button->text() + QStringLiteral(" button");
+        QTest::mouseClick(button, Qt::LeftButton);
+        return effect;
+    }
+
+    Qt::MouseButton AnyButton()
+    {
+        return m_random.Pick(std::array{Qt::LeftButton, Qt::RightButton, Qt::MiddleButton,
+                                        Qt::BackButton, Qt::ForwardButton});
+    }
+
+    Qt::KeyboardModifiers AnyModifiers()
+    {
+        Qt::KeyboardModifiers modifiers;
+        for (const auto modifier : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier,
+                                    Qt::MetaModifier, Qt::KeypadModifier}) {
+            if (m_random.Chance(15)) {
+                modifiers |= modifier;
+            }
+        }
+        return modifiers;
+    }
+
+    // Anywhere on the drawing area, on and just beyond its edges, or far
+    // outside it: Qt hands the widget a press wherever it was.
+    int Coordinate(int extent)
+    {
+        switch (m_random.Below(4)) {
+        case 0:
+            return m_random.Between(-3, 3);
+        case 1:
+            return m_random.Between(extent - 4, extent + 3);
+        case 2:
+            return m_random.Between(-2 * extent, 3 * extent);
+        default:
+            return m_random.Below(extent);
+        }
+    }
+
+    QPoint CanvasPoint()
+    {
+        const QSize size = m_window.Picture1()->size();
+        return {Coordinate(size.width()), Coordinate(size.height())};
+    }
+
+    static QString Describe(const QPointF& at, Qt::MouseButton button,
+                            Qt::KeyboardModifiers modifiers)
+    {
+        return QStringLiteral("(%1, %2) button 0x%3 modifiers 0x%4")
+            .arg(at.x())
+            .arg(at.y())
+            .arg(static_cast<unsigned>(button), 0, 16)
+            .arg(static_cast<unsigned>(modifiers.toInt()), 0, 16);
+    }
+
+    Effect PressOnCanvas()
+    {
+        const QPoint at = CanvasPoint();
+        const auto button = AnyButton();
+        const auto modifiers = AnyModifiers();
+        m_event = QStringLiteral("press on the canvas ") + Describe(at, button, modifiers);
+        QTest::mouseClick(m_window.Picture1(), button, modifiers, at);
+        return Effect::Press;
+    }
+
+    // Fractional display scales deliver positions between whole pixels.
+    Effect PressFractional()
+    {
+        Canvas* canvas = m_window.Picture1();
+        const QPointF at(CanvasPoint()
+                         + QPointF(m_random.Below(100) / 100.0, m_random.Below(100) / 100.0));
+        const auto button = AnyButton();
+        const auto modifiers = AnyModifiers();
+        m_event
+            = QStringLiteral("fractional press on the canvas ") + Describe(at, button, modifiers);
+        QMouseEvent press(QEvent::MouseButtonPress, at, canvas->mapToGlobal(at), button, button,
+                          modifiers);
+        QApplication::sendEvent(canvas, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, canvas->mapToGlobal(at), button,
+                            Qt::NoButton, modifiers);
+        QApplication::sendEvent(canvas, &release);
+        return Effect::Press;
+    }
+
+    Effect DoubleClickOnCanvas()
+    {
+        const QPoint at = CanvasPoint();
+        const auto button = AnyButton();
+        m_event = QStringLiteral("double click on the canvas ") + Describe(at, button, {});
+        QTest::mouseDClick(m_window.Picture1(), button, {}, at);
+        return Effect::Press;
+    }
+
+    Effect KeyOnCanvas()
+    {
+        Canvas* canvas = m_window.Picture1();
+        canvas->setFocus();
+        const auto key = m_random.Pick(std::array{Qt::Key_Left, Qt::Key_Right, Qt::Key_Up,
+                                                  Qt::Key_Down, Qt::Key_Space, Qt::Key_Return,
+                                                  Qt::Key_Enter, Qt::Key_Delete});
+        const auto modifiers = AnyModifiers();
+        m_event = QStringLiteral("key 0x%1 on the canvas").arg(static_cast<int>(key), 0, 16);
+        QTest::keyClick(canvas, key, modifiers);
+        return Effect::Press;
+    }
+
+    Effect ChangeStep()
+    {
+        auto* list = m_window.List3();
+        switch (m_random.Below(4)) {
+        case 0: {
+            // Whatever row is in view, or the empty strip of the viewport.
+            const QPoint at(m_random.Between(-2, list->viewport()->width() + 2),
+                            m_random.Between(-2, list->viewport()->height() + 2));
+            const auto modifiers = AnyModifiers();
+            m_event = QStringLiteral("step list click ") + Describe(at, Qt::LeftButton, modifiers);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, at);
+            break;
+        }
+        case 1: {
+            list->setFocus();
+            const auto key = m_random.Pick(std::array{Qt::Key_Up, Qt::Key_Down, Qt::Key_Up,
+                                                      Qt::Key_Down, Qt::Key_Home, Qt::Key_End,
+                                                      Qt::Key_PageUp, Qt::Key_PageDown});
+            const auto modifiers = m_random.Chance(20) ? AnyModifiers() : Qt::KeyboardModifiers();
+            m_event = QStringLiteral("step list key 0x%1 modifiers 0x%2")
+                          .arg(static_cast<int>(key), 0, 16)
+                          .arg(static_cast<unsigned>(modifiers.toInt()), 0, 16);
+            QTest::keyClick(list, key, modifiers);
+            break;
+        }
+        case 2: {
+            const int row = m_random.Below(list->model()->rowCount());
+            m_event = QStringLiteral("step list setCurrentIndex(%1)").arg(row);
+            list->setCurrentIndex(list->model()->index(row, 0));
+            break;
+        }
+        default:
+            m_event = QStringLiteral("step list scroll bar");
+            ClickScrollBar(list);
+            break;
+        }
+        return Effect::None;
+    }
+
+    collinear::OneRowList* AnyPointList() { return m_window.List1(m_random.Below(3)); }
+
+    Effect SelectInPointList()
+    {
+        auto* list = AnyPointList();
+        const int column = list->modelColumn();
+        if (m_random.Chance(40)) {
+            const QPoint at(m_random.Between(-2, list->viewport()->width() + 2),
+                            m_random.Between(-2, list->viewport()->height() + 2));
+            const auto modifiers = m_random.Chance(30) ? AnyModifiers() : Qt::KeyboardModifiers();
+            const auto button = m_random.Chance(80) ? Qt::LeftButton : AnyButton();
+            m_event = QStringLiteral("point list %1 click ").arg(column)
+                + Describe(at, button, modifiers);
+            QTest::mouseClick(list->viewport(), button, modifiers, at);
+        } else {
+            list->setFocus();
+            const auto key = m_random.Pick(std::array{Qt::Key_Up, Qt::Key_Down, Qt::Key_Up,
+                                                      Qt::Key_Down, Qt::Key_Home, Qt::Key_End,
+                                                      Qt::Key_PageUp, Qt::Key_PageDown});
+            const auto modifiers = m_random.Chance(20) ? AnyModifiers() : Qt::KeyboardModifiers();
+            m_event = QStringLiteral("point list %1 key 0x%2 modifiers 0x%3")
+                          .arg(column)
+                          .arg(static_cast<int>(key), 0, 16)
+                          .arg(static_cast<unsigned>(modifiers.toInt()), 0, 16);
+            QTest::keyClick(list, key, modifiers);
+        }
+        return Effect::None;
+    }
+
+    Effect ScrollPointList()
+    {
+        auto* list = AnyPointList();
+        m_event = QStringLiteral("point list %1 scroll bar").arg(list->modelColumn());
+        ClickScrollBar(list);
+        return Effect::None;
+    }
+
+    void ClickScrollBar(QAbstractItemView* list)
+    {
+        QScrollBar* bar = list->verticalScrollBar();
+        const QPoint at(bar->width() / 2, m_random.Below(qMax(1, bar->height())));
+        m_event += QStringLiteral(" at %1").arg(at.y());
+        QTest::mouseClick(bar, Qt::LeftButton, {}, at);
+    }
+
+    Effect DeleteKey()
+    {
+        auto* list = AnyPointList();
+        list->setFocus();
+        m_event = QStringLiteral("Delete key in point list %1").arg(list->modelColumn());
+        QTest::keyClick(list, Qt::Key_Delete);
+        return Effect::Delete;
+    }
+
+    // Presses on the window's other controls: the labels, the report panel
+    // and the window background take them without any change of state.
+    Effect ClickElsewhere()
+    {
+        const QPoint at(m_random.Below(m_window.width()), m_random.Below(m_window.height()));
+        QWidget* target = m_window.childAt(at);
+        if (target == nullptr) {
+            target = &m_window;
+        }
+        if (qobject_cast<QPushButton*>(target) != nullptr || target == m_window.Picture1()
+            || target->parentWidget() == m_window.Picture1()) {
+            m_event = QStringLiteral("nothing (a control with its own event)");
+            return Effect::None;
+        }
+        // The lists are driven by their own events; here only passive
+        // widgets are pressed.
+        for (QWidget* w = target; w != nullptr; w = w->parentWidget()) {
+            if (qobject_cast<QAbstractItemView*>(w) != nullptr) {
+                m_event = QStringLiteral("nothing (a list)");
+                return Effect::None;
+            }
+        }
+        m_event = QStringLiteral("click on %1 at (%2, %3)")
+                      .arg(QString::fromLatin1(target->metaObject()->className()))
+                      .arg(at.x())
+                      .arg(at.y());
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&m_window, at));
+        return Effect::None;
+    }
+
+    MainWindow& m_window;
+    Random m_random;
+    Mood m_mood = Mood::Mixed;
+    int m_eventsInMood = 0;
+    QString m_event;
+};
+
+// Every check returns what went wrong, or an empty text.
+QString CheckColumnsAndSelection(const MainWindow& window)
+{
+    const PointTable& table = window.Table();
+    const int rows = table.RowCount();
+    for (const auto column : kColumns) {
+        const int shown = window.List1(column)->model()->rowCount();
+        if (shown != rows) {
+            return QStringLiteral("list %1 shows %2 rows, the table has %3")
+                .arg(column)
+                .arg(shown)
+                .arg(rows);
+        }
+    }
+    const int selected = table.SelectedRow(PointTable::X);
+    if (table.SelectedRow(PointTable::Y) != selected
+        || table.SelectedRow(PointTable::N) != selected) {
+        return QStringLiteral("the columns select rows %1, %2, %3")
+            .arg(selected)
+            .arg(table.SelectedRow(PointTable::Y))
+            .arg(table.SelectedRow(PointTable::N));
+    }
+    if (selected < -1 || selected >= rows) {
+        return QStringLiteral("row %1 selected in a table of %2").arg(selected).arg(rows);
+    }
+    const std::set<int> expected = selected < 0 ? std::set<int>{} : std::set<int>{selected};
+    for (const auto column : kColumns) {
+        if (SelectedRows(window.List1(column)) != expected) {
+            return QStringLiteral("list %1 selects %2 row(s), the table row %3")
+                .arg(column)
+                .arg(SelectedRows(window.List1(column)).size())
+                .arg(selected);
+        }
+    }
+    return {};
+}
+
+QString CheckRows(const MainWindow& window, const std::vector<Row>& rows)
+{
+    std::set<std::pair<int, int>> points;
+    int previousSerial = 0;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        int x = 0;
+        int y = 0;
+        int serial = 0;
+        if (!IsWholeNumberText(rows[row][0], &x) || !IsWholeNumberText(rows[row][1], &y)
+            || !IsWholeNumberText(rows[row][2], &serial)) {
+            return QStringLiteral("row %1 reads \"%2\", \"%3\", \"%4\"")
+                .arg(row)
+                .arg(QString::fromStdString(rows[row][0]), QString::fromStdString(rows[row][1]),
+                     QString::fromStdString(rows[row][2]));
+        }
+        if (serial <= previousSerial || serial > kMaxSerialNumber
+            || serial > window.PointCounter()) {
+            return QStringLiteral("row %1 has number %2 after %3 with the counter at %4")
+                .arg(row)
+                .arg(serial)
+                .arg(previousSerial)
+                .arg(window.PointCounter());
+        }
+        previousSerial = serial;
+        if (!points.insert({x, y}).second) {
+            return QStringLiteral("the point %1,%2 is stored twice").arg(x).arg(y);
+        }
+        // The lists show the table's own texts.
+        const QAbstractItemModel* model = window.List1(PointTable::X)->model();
+        for (const auto column : kColumns) {
+            const QString shown = model->index(static_cast<int>(row), column).data().toString();
+            if (shown.toStdString() != rows[row][static_cast<std::size_t>(column)]) {
+                return QStringLiteral("list %1 shows \"%2\" in row %3")
+                    .arg(column)
+                    .arg(shown)
+                    .arg(row);
+            }
+        }
+    }
+    return {};
+}
+
+QString CheckStep(const MainWindow& window)
+{
+    const QModelIndexList selected = window.List3()->selectionModel()->selectedIndexes();
+    if (selected.size() != 1) {
+        return QStringLiteral("the step list has %1 selected rows").arg(selected.size());
+    }
+    const QString text = selected.first().data().toString();
+    if (QString::number(window.GridStep()) != text) {
+        return QStringLiteral("the step is %1 with row \"%2\" selected")
+            .arg(window.GridStep())
+            .arg(text);
+    }
+    return {};
+}
+
+// Every stored point inside the picture shows: each procedure that clears
+// the canvas draws the stored points again.
+QString CheckDotsShow(const MainWindow& window, const std::vector<Row>& rows)
+{
+    const QImage& image = window.Picture1()->Image();
+    const qreal ratio = image.devicePixelRatio();
+    const QSize size = window.Picture1()->size();
+    for (const Row& row : rows) {
+        const int x = std::stoi(row[0]);
+        const int y = std::stoi(row[1]);
+        if (x < 0 || y < 0 || x >= size.width() || y >= size.height()) {
+            continue;
+        }
+        const QRgb pixel
+            = image.pixel(static_cast<int>((x + 0.5) * ratio), static_cast<int>((y + 0.5) * ratio));
+        if (pixel == qRgb(255, 255, 255)) {
+            return QStringLiteral("the point %1,%2 is not drawn").arg(x).arg(y);
+        }
+    }
+    return {};
+}
+
+QString CheckEffect(Effect effect, const Snapshot& before, const Snapshot& after)
+{
+    switch (effect) {
+    case Effect::Clear:
+        if (!after.rows.empty() || after.counter != 0 || !after.report.empty()) {
+            return QStringLiteral("Чисти left %1 rows, counter %2, a report of %3 bytes")
+                .arg(after.rows.size())
+                .arg(after.counter)
+                .arg(after.report.size());
+        }
+        return {};
+    case Effect::Delete: {
+        if (after.selectedRow != -1) {
+            return QStringLiteral("row %1 is selected after Изтрий").arg(after.selectedRow);
+        }
+        if (before.selectedRow < 0) {
+            if (after.rows != before.rows || after.report != before.report) {
+                return QStringLiteral("Изтрий without a selection changed the table or the report");
+            }
+        } else {
+            std::vector<Row> expected = before.rows;
+            expected.erase(expected.begin() + before.selectedRow);
+            if (after.rows != expected) {
+                return QStringLiteral("Изтрий of row %1 did not remove just that row")
+                    .arg(before.selectedRow);
+            }
+            if (!after.report.empty()) {
+                return QStringLiteral("the report is not empty after Изтрий");
+            }
+        }
+        break;
+    }
+    case Effect::Press:
+        if (after.rows == before.rows) {
+            break;
+        }
+        if (after.rows.size() != before.rows.size() + 1
+            || !std::equal(before.rows.begin(), before.rows.end(), after.rows.begin())) {
+            return QStringLiteral("a press changed the table other than by appending one row");
+        }
+        if (after.counter != before.counter + 1
+            || after.rows.back()[2] != std::to_string(after.counter)) {
+            return QStringLiteral("a new row is numbered %1 with the counter going from %2 to %3")
+                .arg(QString::fromStdString(after.rows.back()[2]))
+                .arg(before.counter)
+                .arg(after.counter);
+        }
+        if (after.selectedRow != before.selectedRow) {
+            return QStringLiteral("a press moved the selection");
+        }
+        break;
+    case Effect::Draw:
+        if (before.rows.size() >= 3
+            && after.report.rfind("Търся, точки, лежащи на една права:\r\n", 0) != 0) {
+            return QStringLiteral("Чертай with %1 points wrote no report").arg(before.rows.size());
+        }
+        if (before.rows.size() < 3 && after.report != before.report) {
+            return QStringLiteral("Чертай with %1 points changed the report")
+                .arg(before.rows.size());
+        }
+        [[fallthrough]];
+    case Effect::None:
+        if (after.rows != before.rows) {
+            return QStringLiteral("the table changed without a press, Изтрий or Чисти");
+        }
+        break;
+    }
+    if (after.counter < before.counter) {
+        return QStringLiteral("the counter fell from %1 to %2")
+            .arg(before.counter)
+            .arg(after.counter);
+    }
+    if (effect != Effect::Press && after.counter != before.counter) {
+        return QStringLiteral("the counter moved from %1 to %2 without a press")
+            .arg(before.counter)
+            .arg(after.counter);
+    }
+    return {};
+}
+
+std::uint32_t SeedFromEnvironment(bool* given)
+{
+    const QByteArray text = qgetenv("COLLINEAR_STREAM_SEED");
+    *given = !text.isEmpty();
+    return text.toUInt(nullptr, 0); // decimal or 0x hexadecimal
+}
+
+int EventCount()
+{
+    bool ok = false;
+    const int count = qEnvironmentVariableIntValue("COLLINEAR_STREAM_EVENTS", &ok);
+    return ok && count > 0 ? count : kDefaultEventCount;
+}
+
+} // namespace
+
+class TestEventStream : public QObject {
+    Q_OBJECT
+
+private slots:
+    void invariantsHoldThroughoutARandomStream_data()
+    {
+        QTest::addColumn<std::uint32_t>("seed");
+        bool given = false;
+        const std::uint32_t seed = SeedFromEnvironment(&given);
+        if (given) {
+            QTest::addRow("seed %u", seed) << seed;
+            return;
+        }
+        for (const std::uint32_t fixed : {1U, 2U, 2024U, 0xC011EA5U}) {
+            QTest::addRow("seed %u", fixed) << fixed;
+        }
+    }
+
+    void invariantsHoldThroughoutARandomStream()
+    {
+        QFETCH(std::uint32_t, seed);
+        MainWindow window;
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        EventStream stream(window, seed);
+        const int count = EventCount();
+        int presses = 0;
+        int deletions = 0;
+        int maxRows = 0;
+        int pressesAtTheLimit = 0;
+        int searches = 0;
+        Snapshot before = Take(window);
+        for (int index = 0; index < count; ++index) {
+            const Effect effect = stream.Next();
+            // Let the window paint now and then, as it would between events.
+            if (index % 64 == 0) {
+                QCoreApplication::processEvents();
+            }
+            Snapshot after = Take(window);
+            QString failure = CheckColumnsAndSelection(window);
+            if (failure.isEmpty()) {
+                failure = CheckRows(window, after.rows);
+            }
+            if (failure.isEmpty()) {
+                failure = CheckStep(window);
+            }
+            if (failure.isEmpty()) {
+                failure = CheckEffect(effect, before, after);
+            }
+            if (failure.isEmpty()) {
+                failure = CheckDotsShow(window, after.rows);
+            }
+            if (!failure.isEmpty()) {
+                QFAIL(qPrintable(QStringLiteral("seed %1, event %2 (%3): %4")
+                                     .arg(seed)
+                                     .arg(index)
+                                     .arg(stream.Event(), failure)));
+            }
+            presses += static_cast<int>(effect == Effect::Press
+                                        && after.rows.size() > before.rows.size());
+            deletions += static_cast<int>(effect == Effect::Delete
+                                          && after.rows.size() < before.rows.size());
+            maxRows = std::max(maxRows, static_cast<int>(after.rows.size()));
+            pressesAtTheLimit
+                += static_cast<int>(effect == Effect::Press && before.counter == kMaxSerialNumber);
+            searches += static_cast<int>(effect == Effect::Draw && after.rows.size() >= 3);
+            before = std::move(after);
+        }
+        // What the stream covered, to see that a change of the mix still
+        // reaches full tables and the limit.
+        qInfo("seed %u: %d events, %d points added, %d deleted, at most %d stored, %d presses at "
+              "the limit, %d searches",
+              seed, count, presses, deletions, maxRows, pressesAtTheLimit, searches);
+    }
+};
+
+QTEST_MAIN(TestEventStream)
+#include "tst_event_stream.moc"
