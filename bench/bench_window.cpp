@@ -61,7 +61,7 @@ void ResetWithPoints(MainWindow& window, int points)
 void SelectInNumberList(MainWindow& window, int row)
 {
     collinear::OneRowList* list = window.List1(collinear::PointTable::N);
-    list->setCurrentIndex(list->model()->index(row, collinear::PointTable::N));
+    list->setCurrentIndex(list->model()->index(row, 0));
 }
 
 void BM_DrawWorstCase(benchmark::State& state)

@@ -2,10 +2,19 @@
 
 #include "number_text.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstddef>
 
 namespace collinear {
+
+template <typename Call>
+void PointTable::Notify(Call call) const
+{
+    for (PointTableObserver* observer : m_observers) {
+        call(*observer);
+    }
+}
 
 int PointTable::RowCount() const
 {
@@ -31,15 +40,11 @@ const std::string& PointTable::Text(Column column, int row) const
 void PointTable::Append(double x, double y, int n)
 {
     const int row = RowCount();
-    if (m_observer != nullptr) {
-        m_observer->RowAboutToBeAppended(row);
-    }
+    Notify([&](PointTableObserver& observer) { observer.RowAboutToBeAppended(row); });
     m_columns[X].push_back(NumberToText(x));
     m_columns[Y].push_back(NumberToText(y));
     m_columns[N].push_back(NumberToText(n));
-    if (m_observer != nullptr) {
-        m_observer->RowAppended(row);
-    }
+    Notify([&](PointTableObserver& observer) { observer.RowAppended(row); });
 }
 
 void PointTable::RemoveRow(int row)
@@ -47,9 +52,7 @@ void PointTable::RemoveRow(int row)
     if (row < 0 || row >= RowCount()) {
         return;
     }
-    if (m_observer != nullptr) {
-        m_observer->RowAboutToBeRemoved(row);
-    }
+    Notify([&](PointTableObserver& observer) { observer.RowAboutToBeRemoved(row); });
     for (int column = 0; column < kColumnCount; ++column) {
         auto& texts = m_columns[static_cast<std::size_t>(column)];
         texts.erase(texts.begin() + row);
@@ -62,23 +65,17 @@ void PointTable::RemoveRow(int row)
             --selected;
         }
     }
-    if (m_observer != nullptr) {
-        m_observer->RowRemoved(row);
-    }
+    Notify([&](PointTableObserver& observer) { observer.RowRemoved(row); });
 }
 
 void PointTable::ClearAll()
 {
-    if (m_observer != nullptr) {
-        m_observer->AboutToClear();
-    }
+    Notify([&](PointTableObserver& observer) { observer.AboutToClear(); });
     for (int column = 0; column < kColumnCount; ++column) {
         m_columns[static_cast<std::size_t>(column)].clear();
         m_selected[static_cast<std::size_t>(column)] = -1;
     }
-    if (m_observer != nullptr) {
-        m_observer->Cleared();
-    }
+    Notify([&](PointTableObserver& observer) { observer.Cleared(); });
 }
 
 int PointTable::SelectedRow(Column column) const
@@ -91,9 +88,18 @@ void PointTable::SelectRow(Column column, int row)
     m_selected[column] = (row >= 0 && row < RowCount()) ? row : -1;
 }
 
-void PointTable::SetObserver(PointTableObserver* observer)
+void PointTable::AddObserver(PointTableObserver* observer)
 {
-    m_observer = observer;
+    if (observer != nullptr && std::find(m_observers.begin(), m_observers.end(), observer)
+            == m_observers.end()) {
+        m_observers.push_back(observer);
+    }
+}
+
+void PointTable::RemoveObserver(PointTableObserver* observer)
+{
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer),
+                      m_observers.end());
 }
 
 } // namespace collinear

@@ -46,13 +46,17 @@ public:
     // A row outside the table selects nothing.
     void SelectRow(Column column, int row);
 
-    // The observer must outlive the table or be replaced by nullptr first.
-    void SetObserver(PointTableObserver* observer);
+    // An observer must be removed before it goes, or outlive the table.
+    void AddObserver(PointTableObserver* observer);
+    void RemoveObserver(PointTableObserver* observer);
 
 private:
     std::array<std::vector<std::string>, kColumnCount> m_columns;
     std::array<int, kColumnCount> m_selected{-1, -1, -1};
-    PointTableObserver* m_observer = nullptr;
+    std::vector<PointTableObserver*> m_observers;
+
+    template <typename Call>
+    void Notify(Call call) const;
 };
 
 } // namespace collinear

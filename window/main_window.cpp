@@ -85,11 +85,10 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow()
 {
-    // The model watches the table, which goes before the base class deletes
-    // the children: take the views down first, then the model.
+    // The models watch the table, which goes before the base class deletes
+    // the children: take the views down first, then the models.
     qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
-    delete m_pointSelection;
-    delete m_pointModel;
+    qDeleteAll(m_pointModels);
 }
 
 OneRowList* MainWindow::List1(int index) const
@@ -161,8 +160,6 @@ void MainWindow::CreateControls()
         QStringLiteral("Щракнете, за да поставите точка в най-близкия възел на мрежата. "
                        "Стрелките местят курсора със стъпката, интервал поставя точка."));
 
-    m_pointModel = new PointTableModel(m_table);
-    m_pointSelection = new QItemSelectionModel(m_pointModel, this);
     const std::array<QRect, 3> listGeometry{FromTwips(2880, 3960, 735, 345),
                                             FromTwips(4200, 3960, 855, 345),
                                             FromTwips(1440, 3960, 735, 345)};
@@ -171,10 +168,9 @@ void MainWindow::CreateControls()
                                            QStringLiteral("Номер на точката")};
     for (std::size_t column = 0; column < m_list1.size(); ++column) {
         auto* list = new OneRowList(this);
-        list->setModel(m_pointModel);
-        list->setModelColumn(static_cast<int>(column));
-        // One selection model for the three lists keeps them on one row.
-        list->setSelectionModel(m_pointSelection);
+        m_pointModels[column] =
+            new PointTableModel(m_table, static_cast<PointTable::Column>(column), this);
+        list->setModel(m_pointModels[column]);
         list->setGeometry(listGeometry[column]);
         list->setAccessibleName(listNames[column]);
         m_list1[column] = list;
@@ -206,8 +202,12 @@ void MainWindow::ConnectEvents()
     for (int index = 0; index < static_cast<int>(m_command1.size()); ++index) {
         connect(Command1(index), &QPushButton::clicked, this, [this, index] { PressButton(index); });
     }
-    connect(m_pointSelection, &QItemSelectionModel::selectionChanged, this,
-            &MainWindow::OnPointSelectionChanged);
+    for (std::size_t column = 0; column < m_list1.size(); ++column) {
+        connect(m_list1[column]->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                [this, column] {
+                    OnPointSelectionChanged(static_cast<PointTable::Column>(column));
+                });
+    }
     connect(m_list3->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainWindow::SetGridStepFromList);
     for (auto* list : m_list1) {
@@ -235,10 +235,7 @@ void MainWindow::ResetDrawing()
     m_picture1->ClearCanvas();
     m_picture1->SetPenWidth(kDotPenWidth);
     SetGridStepFromList();
-    {
-        const QScopedValueRollback guard(m_changingSelection, true);
-        m_pointSelection->clear();
-    }
+    ClearPointSelections();
     m_table.ClearAll();
 }
 
@@ -272,21 +269,16 @@ void MainWindow::PressButton(int index)
     }
 }
 
-void MainWindow::OnPointSelectionChanged()
+void MainWindow::OnPointSelectionChanged(PointTable::Column column)
 {
     if (m_changingSelection) {
         return;
     }
-    const QModelIndexList selected = m_pointSelection->selectedIndexes();
+    const QModelIndexList selected =
+        m_list1[static_cast<std::size_t>(column)]->selectionModel()->selectedIndexes();
     // A selection that went away with its row is no pupil's choice.
     if (selected.isEmpty()) {
         return;
-    }
-    auto column = PointTable::X;
-    for (std::size_t list = 0; list < m_list1.size(); ++list) {
-        if (m_list1[list]->hasFocus()) {
-            column = static_cast<PointTable::Column>(list);
-        }
     }
     SelectPoint(column, selected.first().row());
 }
@@ -317,13 +309,21 @@ void MainWindow::SelectPoint(PointTable::Column column, int row)
 void MainWindow::ShowSelectedRowInLists(int row)
 {
     const QScopedValueRollback guard(m_changingSelection, true);
-    const QModelIndex index = m_pointModel->index(row, 0);
-    if (!m_pointSelection->isRowSelected(row, {})) {
-        m_pointSelection->select(index, QItemSelectionModel::ClearAndSelect
-                                            | QItemSelectionModel::Rows);
-    }
     for (std::size_t column = 0; column < m_list1.size(); ++column) {
-        m_list1[column]->scrollTo(m_pointModel->index(row, static_cast<int>(column)));
+        OneRowList* list = m_list1[column];
+        const QModelIndex index = m_pointModels[column]->index(row);
+        if (list->currentIndex() != index || !list->selectionModel()->isSelected(index)) {
+            list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        }
+        list->scrollTo(index);
+    }
+}
+
+void MainWindow::ClearPointSelections()
+{
+    const QScopedValueRollback guard(m_changingSelection, true);
+    for (OneRowList* list : m_list1) {
+        list->selectionModel()->clear();
     }
 }
 
@@ -333,12 +333,9 @@ void MainWindow::DeleteSelectedPoint()
     if (r < 0) {
         return;
     }
-    {
-        // Clearing the selection and the current row first leaves Qt no
-        // current row to move to a neighbour when this one goes.
-        const QScopedValueRollback guard(m_changingSelection, true);
-        m_pointSelection->clear();
-    }
+    // Clearing the selections and current rows first leaves Qt no current
+    // row to move to a neighbour when this one goes.
+    ClearPointSelections();
     m_table.RemoveRow(r);
     m_picture1->SetPenWidth(kSegmentPenWidth);
     ClearView();

@@ -9,7 +9,6 @@
 #include <array>
 #include <string>
 
-class QItemSelectionModel;
 class QLabel;
 class QPushButton;
 class QStringListModel;
@@ -58,26 +57,27 @@ private:
     void StartUp();
 
     void SetGridStepFromList();
-    void OnPointSelectionChanged();
+    void OnPointSelectionChanged(PointTable::Column column);
     void SelectPoint(PointTable::Column column, int row);
     void DeleteSelectedPoint();
     void ClearView();
     void RedrawPoints();
     void ShowSelectedRowInLists(int row);
+    void ClearPointSelections();
 
     PointTable m_table;
     Canvas* m_picture1;
     PointEntry m_pointEntry;
-    PointTableModel* m_pointModel = nullptr;
-    QItemSelectionModel* m_pointSelection = nullptr;
+    std::array<PointTableModel*, 3> m_pointModels{};
     QStringListModel* m_stepModel = nullptr;
     std::array<OneRowList*, 3> m_list1{};
     OneRowList* m_list3 = nullptr;
     ReportPanel* m_text1 = nullptr;
     std::array<QPushButton*, 3> m_command1{};
     std::array<QLabel*, 5> m_label1{};
-    // Set while the program itself changes the point lists' selection, so
-    // that the change is not taken for the pupil's.
+    // Set while the program itself changes the point lists' selections, so
+    // that the change is not taken for the pupil's: the nested runs of the
+    // selection handler would only repeat the same work.
     bool m_changingSelection = false;
 };
 

@@ -1,30 +1,23 @@
 #include "point_table_model.h"
 
-#include <array>
-#include <cstddef>
-
 namespace collinear {
 
-PointTableModel::PointTableModel(PointTable& table, QObject* parent)
-    : QAbstractTableModel(parent)
+PointTableModel::PointTableModel(PointTable& table, PointTable::Column column, QObject* parent)
+    : QAbstractListModel(parent)
     , m_table(table)
+    , m_column(column)
 {
-    m_table.SetObserver(this);
+    m_table.AddObserver(this);
 }
 
 PointTableModel::~PointTableModel()
 {
-    m_table.SetObserver(nullptr);
+    m_table.RemoveObserver(this);
 }
 
 int PointTableModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_table.RowCount();
-}
-
-int PointTableModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : PointTable::kColumnCount;
 }
 
 QVariant PointTableModel::data(const QModelIndex& index, int role) const
@@ -35,18 +28,7 @@ QVariant PointTableModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) {
         return {};
     }
-    const auto column = static_cast<PointTable::Column>(index.column());
-    return QString::fromStdString(m_table.Text(column, index.row()));
-}
-
-QVariant PointTableModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
-        || section >= PointTable::kColumnCount) {
-        return {};
-    }
-    static constexpr std::array<const char*, PointTable::kColumnCount> kNames{"X", "Y", "N"};
-    return QString::fromLatin1(kNames[static_cast<std::size_t>(section)]);
+    return QString::fromStdString(m_table.Text(m_column, index.row()));
 }
 
 void PointTableModel::RowAboutToBeAppended(int row)

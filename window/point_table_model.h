@@ -2,28 +2,28 @@
 
 #include "point_table.h"
 
-#include <QAbstractTableModel>
+#include <QAbstractListModel>
 
 namespace collinear {
 
-// Shows the core's point table to Qt views: columns X, Y and N, one row a
-// point, the row texts exactly as stored. Changes reach the views through
-// the table's observer calls; the table itself stays the only copy.
-class PointTableModel : public QAbstractTableModel, private PointTableObserver {
+// Shows one column of the core's point table (X, Y or N) to a Qt list, the
+// row texts exactly as stored. Each list has a model of its own, so a screen
+// reader hears only that list's column; changes reach the lists through the
+// table's observer calls, and the table itself stays the only copy.
+class PointTableModel : public QAbstractListModel, private PointTableObserver {
     Q_OBJECT
 
 public:
-    explicit PointTableModel(PointTable& table, QObject* parent = nullptr);
+    PointTableModel(PointTable& table, PointTable::Column column, QObject* parent = nullptr);
     ~PointTableModel() override;
 
     PointTableModel(const PointTableModel&) = delete;
     PointTableModel& operator=(const PointTableModel&) = delete;
 
+    [[nodiscard]] PointTable::Column Column() const { return m_column; }
+
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
-    [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
     [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
-    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
-                                      int role) const override;
 
 private:
     void RowAboutToBeAppended(int row) override;
@@ -34,6 +34,7 @@ private:
     void Cleared() override;
 
     PointTable& m_table;
+    PointTable::Column m_column;
 };
 
 } // namespace collinear

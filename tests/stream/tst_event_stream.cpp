@@ -512,9 +512,9 @@ QString CheckRows(const MainWindow& window, const std::vector<Row>& rows)
             return QStringLiteral("the point %1,%2 is stored twice").arg(x).arg(y);
         }
         // The lists show the table's own texts.
-        const QAbstractItemModel* model = window.List1(PointTable::X)->model();
         for (const auto column : kColumns) {
-            const QString shown = model->index(static_cast<int>(row), column).data().toString();
+            const QString shown =
+                window.List1(column)->model()->index(static_cast<int>(row), 0).data().toString();
             if (shown.toStdString() != rows[row][static_cast<std::size_t>(column)]) {
                 return QStringLiteral("list %1 shows \"%2\" in row %3")
                     .arg(column)

@@ -43,7 +43,7 @@ QStringList Column(const MainWindow& window, PointTable::Column column)
     QStringList texts;
     const QAbstractItemModel* model = window.List1(column)->model();
     for (int row = 0; row < model->rowCount(); ++row) {
-        texts << model->index(row, column).data().toString();
+        texts << model->index(row, 0).data().toString();
     }
     return texts;
 }
@@ -353,7 +353,7 @@ private:
     void SelectRow(PointTable::Column column, int row)
     {
         QListView* list = m_window->List1(column);
-        const QModelIndex index = list->model()->index(row, column);
+        const QModelIndex index = list->model()->index(row, 0);
         list->scrollTo(index);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
         QCOMPARE(m_window->Table().SelectedRow(PointTable::X), row);

@@ -182,11 +182,13 @@ private slots:
         QTest::keyClick(m_window->List3(), Qt::Key_End);
         QCOMPARE(m_window->GridStep(), 50);
         QTest::mouseClick(m_window->Picture1(), Qt::LeftButton, {}, QPoint(420, 140));
-        const QAbstractItemModel* model = m_window->List1(PointTable::X)->model();
-        QCOMPARE(model->index(0, PointTable::X).data().toString(), QStringLiteral("15"));
-        QCOMPARE(model->index(0, PointTable::Y).data().toString(), QStringLiteral("150"));
-        QCOMPARE(model->index(2, PointTable::X).data().toString(), QStringLiteral("400"));
-        QCOMPARE(model->index(2, PointTable::N).data().toString(), QStringLiteral("3"));
+        const auto shown = [this](PointTable::Column column, int row) {
+            return m_window->List1(column)->model()->index(row, 0).data().toString();
+        };
+        QCOMPARE(shown(PointTable::X, 0), QStringLiteral("15"));
+        QCOMPARE(shown(PointTable::Y, 0), QStringLiteral("150"));
+        QCOMPARE(shown(PointTable::X, 2), QStringLiteral("400"));
+        QCOMPARE(shown(PointTable::N, 2), QStringLiteral("3"));
         QTest::mouseClick(m_window->Command1(MainWindow::Draw), Qt::LeftButton);
         QCOMPARE(m_window->ReportPanelText(),
                  "Търся, точки, лежащи на една права:\r\n"
