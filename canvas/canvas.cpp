@@ -101,8 +101,10 @@ void Canvas::DrawSegment(float x1, float y1, float x2, float y2)
     painter.drawLine(line);
     // A segment far outside the area has no finite bounding box worth
     // repainting; the visible part is at most the whole widget.
-    const QRectF bounds = QRectF(line.p1(), line.p2()).normalized().adjusted(
-        -m_penWidth - 1.0, -m_penWidth - 1.0, m_penWidth + 1.0, m_penWidth + 1.0);
+    const QRectF bounds
+        = QRectF(line.p1(), line.p2())
+              .normalized()
+              .adjusted(-m_penWidth - 1.0, -m_penWidth - 1.0, m_penWidth + 1.0, m_penWidth + 1.0);
     update(bounds.toAlignedRect() & rect());
 }
 
@@ -157,8 +159,7 @@ void Canvas::EnsureImage()
         // scale; the old picture is scaled rather than lost.
         QPainter painter(&image);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRectF(QPointF(0, 0), QSizeF(m_image.deviceIndependentSize())),
-                          m_image);
+        painter.drawImage(QRectF(QPointF(0, 0), QSizeF(m_image.deviceIndependentSize())), m_image);
     }
     m_image = image;
     ForgetDrawnSegments();
@@ -182,8 +183,9 @@ void Canvas::paintEvent(QPaintEvent* event)
     EnsureImage();
     QPainter painter(this);
     const QRect dirty = event->rect();
-    painter.drawImage(dirty, m_image, QRectF(QPointF(dirty.topLeft()) * m_image.devicePixelRatio(),
-                                             QSizeF(dirty.size()) * m_image.devicePixelRatio()));
+    painter.drawImage(dirty, m_image,
+                      QRectF(QPointF(dirty.topLeft()) * m_image.devicePixelRatio(),
+                             QSizeF(dirty.size()) * m_image.devicePixelRatio()));
     if (hasFocus()) {
         // A cross in the selection colour shows where Space would press.
         const QRect cross = KeyboardCursorRect();
@@ -191,9 +193,11 @@ void Canvas::paintEvent(QPaintEvent* event)
         const QPointF centre = PixelCentre(static_cast<float>(m_keyboardCursor.x()),
                                            static_cast<float>(m_keyboardCursor.y()));
         painter.drawLine(QPointF(cross.left(), centre.y()), QPointF(cross.left() + 3, centre.y()));
-        painter.drawLine(QPointF(cross.right() - 2, centre.y()), QPointF(cross.right() + 1, centre.y()));
+        painter.drawLine(QPointF(cross.right() - 2, centre.y()),
+                         QPointF(cross.right() + 1, centre.y()));
         painter.drawLine(QPointF(centre.x(), cross.top()), QPointF(centre.x(), cross.top() + 3));
-        painter.drawLine(QPointF(centre.x(), cross.bottom() - 2), QPointF(centre.x(), cross.bottom() + 1));
+        painter.drawLine(QPointF(centre.x(), cross.bottom() - 2),
+                         QPointF(centre.x(), cross.bottom() + 1));
     }
 }
 

@@ -72,30 +72,30 @@ std::optional<std::string> FindCollinearTriples(const PointTable& table, Drawing
     // A first pass sizes the report, so that the second writes 20,000 lines
     // without growing and copying the string again and again.
     std::size_t size = kReportHeading.size() + kLineEnd.size();
-    ForEachCollinearTriple(rows, [&size](const ParsedRow& a, const ParsedRow& b,
-                                         const ParsedRow& c) {
-        size += a.text.size() + b.text.size() + c.text.size() + 2 * kPointSeparator.size()
-            + kLineEnd.size();
-    });
+    ForEachCollinearTriple(rows,
+                           [&size](const ParsedRow& a, const ParsedRow& b, const ParsedRow& c) {
+                               size += a.text.size() + b.text.size() + c.text.size()
+                                   + 2 * kPointSeparator.size() + kLineEnd.size();
+                           });
 
     std::string report;
     report.reserve(size);
     report += kReportHeading;
     report += kLineEnd;
-    ForEachCollinearTriple(rows, [&report, &surface](const ParsedRow& a, const ParsedRow& b,
-                                                     const ParsedRow& c) {
-        surface.SetPenWidth(kSegmentPenWidth);
-        surface.DrawSegment(static_cast<float>(a.x), static_cast<float>(a.y),
-                            static_cast<float>(b.x), static_cast<float>(b.y));
-        surface.DrawSegment(static_cast<float>(b.x), static_cast<float>(b.y),
-                            static_cast<float>(c.x), static_cast<float>(c.y));
-        report += a.text;
-        report += kPointSeparator;
-        report += b.text;
-        report += kPointSeparator;
-        report += c.text;
-        report += kLineEnd;
-    });
+    ForEachCollinearTriple(
+        rows, [&report, &surface](const ParsedRow& a, const ParsedRow& b, const ParsedRow& c) {
+            surface.SetPenWidth(kSegmentPenWidth);
+            surface.DrawSegment(static_cast<float>(a.x), static_cast<float>(a.y),
+                                static_cast<float>(b.x), static_cast<float>(b.y));
+            surface.DrawSegment(static_cast<float>(b.x), static_cast<float>(b.y),
+                                static_cast<float>(c.x), static_cast<float>(c.y));
+            report += a.text;
+            report += kPointSeparator;
+            report += b.text;
+            report += kPointSeparator;
+            report += c.text;
+            report += kLineEnd;
+        });
     return report;
 }
 

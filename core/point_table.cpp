@@ -90,8 +90,8 @@ void PointTable::SelectRow(Column column, int row)
 
 void PointTable::AddObserver(PointTableObserver* observer)
 {
-    if (observer != nullptr && std::find(m_observers.begin(), m_observers.end(), observer)
-            == m_observers.end()) {
+    if (observer != nullptr
+        && std::find(m_observers.begin(), m_observers.end(), observer) == m_observers.end()) {
         m_observers.push_back(observer);
     }
 }

@@ -63,12 +63,11 @@ void PlaceButton(QPushButton* button, const QString& caption, const QRect& geome
     // A flat face of exactly the design's colour: a style sheet keeps the
     // platform style from painting a gradient over it.
     const QString faceName = face.name();
-    button->setStyleSheet(
-        QStringLiteral("QPushButton { background-color: %1; color: black;"
-                       " border: 2px outset %2; padding: 0px; }"
-                       "QPushButton:pressed { border-style: inset; }"
-                       "QPushButton:focus { border: 2px solid black; }")
-            .arg(faceName, face.lighter(150).name()));
+    button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: black;"
+                                         " border: 2px outset %2; padding: 0px; }"
+                                         "QPushButton:pressed { border-style: inset; }"
+                                         "QPushButton:focus { border: 2px solid black; }")
+                              .arg(faceName, face.lighter(150).name()));
 }
 
 } // namespace
@@ -113,7 +112,8 @@ const std::string& MainWindow::ReportPanelText() const
 
 void MainWindow::CreateControls()
 {
-    setWindowTitle(QStringLiteral("collinear.example.org  ") + QStringLiteral("Геометрия - 3 точки, ориентирано лице"));
+    setWindowTitle(QStringLiteral("collinear.example.org  ")
+                   + QStringLiteral("Геометрия - 3 точки, ориентирано лице"));
     setFixedSize(Pixels(7215), Pixels(6435));
     setAutoFillBackground(true);
     QPalette windowPalette = palette();
@@ -168,8 +168,8 @@ void MainWindow::CreateControls()
                                            QStringLiteral("Номер на точката")};
     for (std::size_t column = 0; column < m_list1.size(); ++column) {
         auto* list = new OneRowList(this);
-        m_pointModels[column] =
-            new PointTableModel(m_table, static_cast<PointTable::Column>(column), this);
+        m_pointModels[column]
+            = new PointTableModel(m_table, static_cast<PointTable::Column>(column), this);
         list->setModel(m_pointModels[column]);
         list->setGeometry(listGeometry[column]);
         list->setAccessibleName(listNames[column]);
@@ -200,19 +200,19 @@ void MainWindow::ConnectEvents()
                 m_pointEntry.AddPointAt(x, y);
             });
     for (int index = 0; index < static_cast<int>(m_command1.size()); ++index) {
-        connect(Command1(index), &QPushButton::clicked, this, [this, index] { PressButton(index); });
+        connect(Command1(index), &QPushButton::clicked, this,
+                [this, index] { PressButton(index); });
     }
     for (std::size_t column = 0; column < m_list1.size(); ++column) {
-        connect(m_list1[column]->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-                [this, column] {
-                    OnPointSelectionChanged(static_cast<PointTable::Column>(column));
-                });
+        connect(
+            m_list1[column]->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this, column] { OnPointSelectionChanged(static_cast<PointTable::Column>(column)); });
     }
     connect(m_list3->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainWindow::SetGridStepFromList);
     for (auto* list : m_list1) {
-        auto* shortcut = new QShortcut(QKeySequence::Delete, list, nullptr, nullptr,
-                                       Qt::WidgetShortcut);
+        auto* shortcut
+            = new QShortcut(QKeySequence::Delete, list, nullptr, nullptr, Qt::WidgetShortcut);
         connect(shortcut, &QShortcut::activated, this, [this] { PressButton(Delete); });
     }
 }
@@ -274,8 +274,8 @@ void MainWindow::OnPointSelectionChanged(PointTable::Column column)
     if (m_changingSelection) {
         return;
     }
-    const QModelIndexList selected =
-        m_list1[static_cast<std::size_t>(column)]->selectionModel()->selectedIndexes();
+    const QModelIndexList selected
+        = m_list1[static_cast<std::size_t>(column)]->selectionModel()->selectedIndexes();
     // A selection that went away with its row is no pupil's choice.
     if (selected.isEmpty()) {
         return;

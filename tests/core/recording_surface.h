@@ -34,10 +34,7 @@ public:
 
 private:
     void Record(std::string call) { calls.push_back(std::move(call)); }
-    static std::string Xy(float x, float y)
-    {
-        return Number(x) + "," + Number(y);
-    }
+    static std::string Xy(float x, float y) { return Number(x) + "," + Number(y); }
     static std::string Number(float value)
     {
         std::string text = std::to_string(value);

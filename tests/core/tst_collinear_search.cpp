@@ -27,9 +27,8 @@ PointTable TableOf(const std::vector<std::pair<double, double>>& points)
 
 TEST(FindCollinearTriples, FewerThanThreePointsChangeNothing)
 {
-    for (const auto& points : {std::vector<std::pair<double, double>>{},
-                               {{10, 10}},
-                               {{10, 10}, {20, 20}}}) {
+    for (const auto& points :
+         {std::vector<std::pair<double, double>>{}, {{10, 10}}, {{10, 10}, {20, 20}}}) {
         RecordingSurface surface;
         EXPECT_FALSE(FindCollinearTriples(TableOf(points), surface));
         EXPECT_TRUE(surface.calls.empty());
@@ -42,15 +41,14 @@ TEST(FindCollinearTriples, OneLineReportsTheTripleAndDrawsItsTwoSegments)
     const auto report = FindCollinearTriples(TableOf({{10, 20}, {20, 20}, {30, 20}}), surface);
     ASSERT_TRUE(report);
     EXPECT_EQ(*report, kHeading + "10,20; 20,20; 30,20\r\n");
-    EXPECT_EQ(surface.calls,
-              (Calls{"pen 1", "segment 10,20 20,20", "segment 20,20 30,20"}));
+    EXPECT_EQ(surface.calls, (Calls{"pen 1", "segment 10,20 20,20", "segment 20,20 30,20"}));
 }
 
 TEST(FindCollinearTriples, NoCollinearTripleGivesOnlyTheHeading)
 {
     RecordingSurface surface;
-    const auto report =
-        FindCollinearTriples(TableOf({{0, 0}, {10, 0}, {0, 10}, {15, 20}}), surface);
+    const auto report
+        = FindCollinearTriples(TableOf({{0, 0}, {10, 0}, {0, 10}, {15, 20}}), surface);
     EXPECT_EQ(report, kHeading);
     EXPECT_TRUE(surface.calls.empty());
 }
@@ -58,12 +56,14 @@ TEST(FindCollinearTriples, NoCollinearTripleGivesOnlyTheHeading)
 TEST(FindCollinearTriples, FourPointsOnALineGiveFourTriplesInRowOrder)
 {
     RecordingSurface surface;
-    const auto report =
-        FindCollinearTriples(TableOf({{0, 0}, {5, 5}, {10, 10}, {15, 15}}), surface);
-    EXPECT_EQ(report, kHeading + "0,0; 5,5; 10,10\r\n"
-                                 "0,0; 5,5; 15,15\r\n"
-                                 "0,0; 10,10; 15,15\r\n"
-                                 "5,5; 10,10; 15,15\r\n");
+    const auto report
+        = FindCollinearTriples(TableOf({{0, 0}, {5, 5}, {10, 10}, {15, 15}}), surface);
+    EXPECT_EQ(report,
+              kHeading
+                  + "0,0; 5,5; 10,10\r\n"
+                    "0,0; 5,5; 15,15\r\n"
+                    "0,0; 10,10; 15,15\r\n"
+                    "5,5; 10,10; 15,15\r\n");
     EXPECT_EQ(surface.calls.size(), 4U * 3U);
     EXPECT_EQ(surface.calls[3], "pen 1");
     EXPECT_EQ(surface.calls[4], "segment 0,0 5,5");
@@ -82,8 +82,8 @@ TEST(FindCollinearTriples, FindsOnlyTheCollinearTriplesAmongMany)
 {
     // Rows 0, 2 and 4 lie on y = 2x; row 1 and 3 lie off it.
     RecordingSurface surface;
-    const auto report = FindCollinearTriples(
-        TableOf({{5, 10}, {30, 5}, {10, 20}, {35, 45}, {20, 40}}), surface);
+    const auto report
+        = FindCollinearTriples(TableOf({{5, 10}, {30, 5}, {10, 20}, {35, 45}, {20, 40}}), surface);
     EXPECT_EQ(report, kHeading + "5,10; 10,20; 20,40\r\n");
 }
 
@@ -92,12 +92,9 @@ TEST(FindCollinearTriples, LargeCoordinatesNeitherOverflowNorMatchFalsely)
     // Most determinants here are far beyond 32 bits; they are not zero, and
     // only the triple on y = x is reported.
     RecordingSurface surface;
-    const auto report = FindCollinearTriples(TableOf({{0, 0},
-                                                      {16777215, 0},
-                                                      {0, 16777215},
-                                                      {8000000, 8000000},
-                                                      {16000000, 16000000}}),
-                                             surface);
+    const auto report = FindCollinearTriples(
+        TableOf({{0, 0}, {16777215, 0}, {0, 16777215}, {8000000, 8000000}, {16000000, 16000000}}),
+        surface);
     EXPECT_EQ(report, kHeading + "0,0; 8000000,8000000; 16000000,16000000\r\n");
 }
 

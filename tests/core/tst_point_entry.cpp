@@ -22,9 +22,9 @@ struct SnapCase {
 TEST(SnapToGrid, TakesTheNearestNodeAndRoundsHalfStepsUp)
 {
     const SnapCase cases[] = {
-        {5, 12, 10},  {5, 13, 15},  {10, 14, 10}, {10, 15, 20}, {50, 24, 0}, {50, 25, 50},
-        {5, 0, 0},    {5, 15, 15},  {35, 17, 0},  {35, 18, 35}, {20, 466, 460},
-        {50, 199, 200}, // a large step may snap past the visible area
+        {5, 12, 10},    {5, 13, 15},    {10, 14, 10}, {10, 15, 20}, {50, 24, 0},
+        {50, 25, 50},   {5, 0, 0},      {5, 15, 15},  {35, 17, 0},  {35, 18, 35},
+        {20, 466, 460}, {50, 199, 200}, // a large step may snap past the visible area
     };
     for (const auto& c : cases) {
         EXPECT_EQ(SnapToGrid(c.v, c.step), c.expected) << "step " << c.step << ", v " << c.v;

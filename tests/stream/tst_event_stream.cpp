@@ -513,8 +513,8 @@ QString CheckRows(const MainWindow& window, const std::vector<Row>& rows)
         }
         // The lists show the table's own texts.
         for (const auto column : kColumns) {
-            const QString shown =
-                window.List1(column)->model()->index(static_cast<int>(row), 0).data().toString();
+            const QString shown
+                = window.List1(column)->model()->index(static_cast<int>(row), 0).data().toString();
             if (shown.toStdString() != rows[row][static_cast<std::size_t>(column)]) {
                 return QStringLiteral("list %1 shows \"%2\" in row %3")
                     .arg(column)

@@ -92,7 +92,8 @@ private slots:
     {
         QCOMPARE(m_window->size(), QSize(481, 429));
         QCOMPARE(m_window->Picture1()->geometry(), QRect(8, 56, 467, 200));
-        QCOMPARE(m_window->Label1(0)->text(), QStringLiteral(" Геометрия - точки, лежащи на права"));
+        QCOMPARE(m_window->Label1(0)->text(),
+                 QStringLiteral(" Геометрия - точки, лежащи на права"));
         QCOMPARE(m_window->Label1(0)->geometry(), QRect(96, 0, 289, 25));
         QCOMPARE(m_window->Label1(4)->text(), QStringLiteral("Допустима стъпка:"));
         QCOMPARE(m_window->Command1(0)->text(), QStringLiteral("Чертай"));
@@ -118,11 +119,16 @@ private slots:
 
     void keyboardFocusFollowsTheDesignOrder()
     {
-        const QList<QWidget*> order{static_cast<QWidget*>(m_window->Text1()),   m_window->Picture1(),
-                                    m_window->List1(0),  m_window->List1(1),
-                                    m_window->Command1(0), m_window->Command1(1),
-                                    m_window->Command1(2), m_window->List1(2),
-                                    m_window->List3(),   m_window->Text1()};
+        const QList<QWidget*> order{static_cast<QWidget*>(m_window->Text1()),
+                                    m_window->Picture1(),
+                                    m_window->List1(0),
+                                    m_window->List1(1),
+                                    m_window->Command1(0),
+                                    m_window->Command1(1),
+                                    m_window->Command1(2),
+                                    m_window->List1(2),
+                                    m_window->List3(),
+                                    m_window->Text1()};
         m_window->Text1()->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), order.first());
         for (qsizetype i = 1; i < order.size(); ++i) {
@@ -192,8 +198,9 @@ private slots:
 
     void clearEmptiesEverythingButKeepsTheStep()
     {
-        QTest::mouseClick(m_window->List3(), Qt::LeftButton, {},
-                          m_window->List3()->visualRect(m_window->List3()->currentIndex()).center());
+        QTest::mouseClick(
+            m_window->List3(), Qt::LeftButton, {},
+            m_window->List3()->visualRect(m_window->List3()->currentIndex()).center());
         QTest::keyClick(m_window->List3(), Qt::Key_Down);
         QTest::keyClick(m_window->List3(), Qt::Key_Down);
         QCOMPARE(m_window->GridStep(), 15);
