@@ -5,7 +5,7 @@ set -eu
 
 packages="g++ cmake ninja-build make pkg-config qt6-base-dev libgl-dev libgtest-dev
 libbenchmark-dev fonts-liberation2 fontconfig dpkg-dev desktop-file-utils appstream
-clang-tidy cppcheck locales"
+clang-format clang-tidy cppcheck locales"
 
 missing=""
 for package in $packages; do

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Static analysis: clang-tidy (the checks in .clang-tidy) over the program's
+# Static analysis: clang-format, then clang-tidy (the checks in .clang-tidy) over the program's
 # and the tests' sources, then cppcheck over the program's. Needs the
 # compile_commands.json of a configured build folder, the first argument
 # (build/dev by default). Fails on any finding.
@@ -13,6 +13,14 @@ if [ ! -f "$build/compile_commands.json" ]; then
     echo "lint.sh: no compile_commands.json in $build; configure first" >&2
     exit 1
 fi
+
+echo "clang-format:"
+cd "$root"
+# shellcheck disable=SC2046
+clang-format --dry-run -Werror $(git ls-files '*.cpp' '*.h') || {
+    echo "lint.sh: run clang-format -i on the files above" >&2
+    exit 1
+}
 
 echo "clang-tidy:"
 # Generated moc sources are Qt's, not ours; the fuzzer is built by its own
