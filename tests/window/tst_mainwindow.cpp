@@ -1,3 +1,4 @@
+#include "canvas_pixels.h"
 #include "main_window.h"
 #include "one_row_list.h"
 #include "report_panel.h"
@@ -10,6 +11,8 @@
 using collinear::Canvas;
 using collinear::MainWindow;
 using collinear::PointTable;
+using collinear::testing::IsWhite;
+using collinear::testing::PixelAt;
 
 namespace {
 
@@ -17,26 +20,6 @@ const QColor kBlack(0, 0, 0);
 const QColor kWhiteColour(255, 255, 255);
 const QColor kOlive(128, 128, 0);
 const std::string kHeading = "Търся, точки, лежащи на една права:\r\n";
-
-QColor PixelAt(const Canvas* canvas, int x, int y)
-{
-    const QImage& image = canvas->Image();
-    const qreal ratio = image.devicePixelRatio();
-    return image.pixelColor(static_cast<int>((x + 0.5) * ratio),
-                            static_cast<int>((y + 0.5) * ratio));
-}
-
-bool IsWhite(const QImage& image)
-{
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) != qRgb(255, 255, 255)) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
 
 QStringList Column(const MainWindow& window, PointTable::Column column)
 {
@@ -145,14 +128,14 @@ private slots:
         QCOMPARE(Column(*m_window, PointTable::X), (QStringList{"15", "25", "35"}));
         QCOMPARE(Column(*m_window, PointTable::Y), (QStringList{"50", "50", "50"}));
         QCOMPARE(Column(*m_window, PointTable::N), (QStringList{"1", "2", "3"}));
-        QCOMPARE(PixelAt(m_window->Picture1(), 15, 50), kBlack);
-        QCOMPARE(PixelAt(m_window->Picture1(), 20, 50), kWhiteColour);
+        QCOMPARE(PixelAt(*m_window->Picture1(), 15, 50), kBlack);
+        QCOMPARE(PixelAt(*m_window->Picture1(), 20, 50), kWhiteColour);
 
         QTest::mouseClick(m_window->Command1(0), Qt::LeftButton);
         QCOMPARE(m_window->ReportPanelText(), kHeading + "15,50; 25,50; 35,50\r\n");
-        QCOMPARE(PixelAt(m_window->Picture1(), 20, 50), kBlack);
-        QCOMPARE(PixelAt(m_window->Picture1(), 30, 50), kBlack);
-        QCOMPARE(PixelAt(m_window->Picture1(), 30, 49), kWhiteColour);
+        QCOMPARE(PixelAt(*m_window->Picture1(), 20, 50), kBlack);
+        QCOMPARE(PixelAt(*m_window->Picture1(), 30, 50), kBlack);
+        QCOMPARE(PixelAt(*m_window->Picture1(), 30, 49), kWhiteColour);
         QCOMPARE(m_window->Picture1()->PenWidth(), 1);
     }
 
@@ -185,7 +168,7 @@ private slots:
             QTest::keyClick(canvas, Qt::Key_Up);
         }
         QCOMPARE(canvas->KeyboardCursor().y(), 0);
-        QCOMPARE(PixelAt(canvas, 10, 0), kWhiteColour);
+        QCOMPARE(PixelAt(*canvas, 10, 0), kWhiteColour);
     }
 
     void drawWithTooFewPointsKeepsTheExplanation()
@@ -248,11 +231,11 @@ private slots:
             QCOMPARE(ViewSelectedRow(*m_window, column), 2);
         }
         const Canvas* canvas = m_window->Picture1();
-        QCOMPARE(PixelAt(canvas, 90, 10), kOlive);
-        QCOMPARE(PixelAt(canvas, 10, 10), kBlack);
-        QCOMPARE(PixelAt(canvas, 50, 10), kBlack);
+        QCOMPARE(PixelAt(*canvas, 90, 10), kOlive);
+        QCOMPARE(PixelAt(*canvas, 10, 10), kBlack);
+        QCOMPARE(PixelAt(*canvas, 50, 10), kBlack);
         // The selection redraws the points only; the report stays.
-        QCOMPARE(PixelAt(canvas, 30, 10), kWhiteColour);
+        QCOMPARE(PixelAt(*canvas, 30, 10), kWhiteColour);
         QCOMPARE(m_window->ReportPanelText(), report);
 
         // Another row by mouse moves the highlight.
@@ -262,8 +245,8 @@ private slots:
                           xs->visualRect(xs->model()->index(0, 0)).center());
         QCOMPARE(m_window->Table().SelectedRow(PointTable::N), 0);
         QCOMPARE(ViewSelectedRow(*m_window, PointTable::N), 0);
-        QCOMPARE(PixelAt(canvas, 10, 10), kOlive);
-        QCOMPARE(PixelAt(canvas, 90, 10), kBlack);
+        QCOMPARE(PixelAt(*canvas, 10, 10), kOlive);
+        QCOMPARE(PixelAt(*canvas, 90, 10), kBlack);
     }
 
     void aCtrlClickDoesNotClearThePointSelection()
@@ -310,20 +293,20 @@ private slots:
         Click(90, 10);
         Click(50, 100); // on no segment
         m_window->Command1(0)->click();
-        QCOMPARE(PixelAt(m_window->Picture1(), 30, 10), kBlack);
+        QCOMPARE(PixelAt(*m_window->Picture1(), 30, 10), kBlack);
 
         SelectRow(PointTable::Y, 3);
-        QCOMPARE(PixelAt(m_window->Picture1(), 50, 100), kOlive);
+        QCOMPARE(PixelAt(*m_window->Picture1(), 50, 100), kOlive);
         // The Delete key in a point list does what the button does.
         QTest::keyClick(m_window->List1(PointTable::Y), Qt::Key_Delete);
 
         QCOMPARE(Column(*m_window, PointTable::N), (QStringList{"1", "2", "3"}));
         QCOMPARE(m_window->ReportPanelText(), std::string());
         const Canvas* canvas = m_window->Picture1();
-        QCOMPARE(PixelAt(canvas, 30, 10), kWhiteColour);
-        QCOMPARE(PixelAt(canvas, 50, 100), kWhiteColour);
+        QCOMPARE(PixelAt(*canvas, 30, 10), kWhiteColour);
+        QCOMPARE(PixelAt(*canvas, 50, 100), kWhiteColour);
         for (int x : {10, 50, 90}) {
-            QCOMPARE(PixelAt(canvas, x, 10), kBlack);
+            QCOMPARE(PixelAt(*canvas, x, 10), kBlack);
         }
         for (auto column : {PointTable::X, PointTable::Y, PointTable::N}) {
             QCOMPARE(m_window->Table().SelectedRow(column), -1);
@@ -343,7 +326,7 @@ private slots:
         QCOMPARE(m_window->Table().RowCount(), 51);
         Click(300, 150);
         QCOMPARE(m_window->Table().RowCount(), 51);
-        QCOMPARE(PixelAt(m_window->Picture1(), 300, 150), kWhiteColour);
+        QCOMPARE(PixelAt(*m_window->Picture1(), 300, 150), kWhiteColour);
         SelectRow(PointTable::X, 0);
         m_window->Command1(2)->click();
         Click(300, 150);
