@@ -35,7 +35,8 @@ std::size_t Canvas::SegmentHash::operator()(const Segment& segment) const
     // The bits of the coordinates, mixed by multiplying: a Draw looks up
     // 41,650 segments, and std::hash<float> hashes each float byte by byte.
     // 0 and -0 are equal segments, so both hash as 0.
-    std::uint64_t hash = static_cast<std::uint32_t>(segment.width);
+    std::uint64_t hash
+        = static_cast<std::uint32_t>(segment.width) ^ (std::uint64_t{segment.colour} << 32);
     for (const float value : {segment.x1, segment.y1, segment.x2, segment.y2}) {
         const std::uint32_t bits = value == 0.0F ? 0U : std::bit_cast<std::uint32_t>(value);
         hash = (hash ^ bits) * 0x9E3779B97F4A7C15ULL;
@@ -59,7 +60,10 @@ QSize Canvas::sizeHint() const
 
 QColor Canvas::ForegroundColour() const
 {
-    return palette().color(QPalette::WindowText);
+    // The system text colour, black in a light scheme. A dark scheme's light
+    // text would vanish on the always-white picture, so black stands in.
+    const QColor text = palette().color(QPalette::WindowText);
+    return text.lightness() < 128 ? text : QColor(Qt::black);
 }
 
 void Canvas::SetBackground(Rgb colour)
@@ -90,12 +94,13 @@ void Canvas::PlotDot(float x, float y, Rgb colour)
 
 void Canvas::DrawSegment(float x1, float y1, float x2, float y2)
 {
-    if (!m_drawnSegments.insert(Segment{x1, y1, x2, y2, m_penWidth}).second) {
+    const QColor colour = ForegroundColour();
+    if (!m_drawnSegments.insert(Segment{x1, y1, x2, y2, m_penWidth, colour.rgb()}).second) {
         return;
     }
     EnsureImage();
     QPainter painter(&m_image);
-    QPen pen(ForegroundColour(), m_penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    QPen pen(colour, m_penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     painter.setPen(pen);
     const QLineF line(PixelCentre(x1, y1), PixelCentre(x2, y2));
     painter.drawLine(line);
@@ -186,7 +191,7 @@ void Canvas::paintEvent(QPaintEvent* event)
     painter.drawImage(dirty, m_image,
                       QRectF(QPointF(dirty.topLeft()) * m_image.devicePixelRatio(),
                              QSizeF(dirty.size()) * m_image.devicePixelRatio()));
-    if (hasFocus()) {
+    if (hasFocus() && m_keyboardCursorShown) {
         // A cross in the selection colour shows where Space would press.
         const QRect cross = KeyboardCursorRect();
         painter.setPen(QPen(palette().color(QPalette::Highlight), 1));
@@ -220,6 +225,8 @@ void Canvas::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Space:
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        m_keyboardCursorShown = true;
+        update(KeyboardCursorRect());
         emit pressed(static_cast<float>(m_keyboardCursor.x()),
                      static_cast<float>(m_keyboardCursor.y()), Qt::NoButton, event->modifiers());
         event->accept();
@@ -228,6 +235,7 @@ void Canvas::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
         return;
     }
+    m_keyboardCursorShown = true;
     moved.setX(std::clamp(moved.x(), 0, width() - 1));
     moved.setY(std::clamp(moved.y(), 0, height() - 1));
     update(KeyboardCursorRect());
@@ -238,6 +246,8 @@ void Canvas::keyPressEvent(QKeyEvent* event)
 
 void Canvas::focusInEvent(QFocusEvent* event)
 {
+    m_keyboardCursorShown
+        = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
     update(KeyboardCursorRect());
     QWidget::focusInEvent(event);
 }
@@ -260,6 +270,7 @@ void Canvas::mousePressEvent(QMouseEvent* event)
     // the pixel that contains the press keeps every stored point whole.
     const QPointF position = event->position();
     update(KeyboardCursorRect());
+    m_keyboardCursorShown = false;
     m_keyboardCursor = QPoint(static_cast<int>(std::floor(position.x())),
                               static_cast<int>(std::floor(position.y())));
     update(KeyboardCursorRect());

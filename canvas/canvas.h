@@ -56,6 +56,7 @@ private:
     struct Segment {
         float x1, y1, x2, y2;
         int width;
+        QRgb colour;
         bool operator==(const Segment&) const = default;
     };
     struct SegmentHash {
@@ -73,6 +74,9 @@ private:
     int m_penWidth = 1;
     bool m_persistent = false;
     QPoint m_keyboardCursor{0, 0};
+    // The cursor shows only while the keyboard is in use: after a mouse
+    // press it would stand at the raw press, not at the point stored.
+    bool m_keyboardCursorShown = false;
     int m_keyboardStep = 5;
     // Segments drawn in the foreground colour since the picture last got any
     // other colour. Drawing one of them again cannot change a pixel, so it is

@@ -14,6 +14,7 @@ public:
     explicit OneRowList(QWidget* parent = nullptr);
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
 };

@@ -46,6 +46,24 @@ private slots:
         QCOMPARE(PixelAt(*m_canvas, 18, 20), QColor(128, 128, 0));
     }
 
+    void foregroundIsTheSystemTextColourUnlessItWouldVanish()
+    {
+        QPalette palette = m_canvas->palette();
+        palette.setColor(QPalette::WindowText, QColor(0, 0, 128));
+        m_canvas->setPalette(palette);
+        m_canvas->SetPenWidth(5);
+        m_canvas->PlotDot(20, 20);
+        QCOMPARE(PixelAt(*m_canvas, 20, 20), QColor(0, 0, 128));
+        // A dark scheme's light text would be invisible on the white picture.
+        palette.setColor(QPalette::WindowText, QColor(240, 240, 240));
+        m_canvas->setPalette(palette);
+        m_canvas->PlotDot(40, 20);
+        m_canvas->SetPenWidth(1);
+        m_canvas->DrawSegment(20, 40, 60, 40);
+        QCOMPARE(PixelAt(*m_canvas, 40, 20), QColor(Qt::black));
+        QCOMPARE(PixelAt(*m_canvas, 40, 40), QColor(Qt::black));
+    }
+
     void segmentIsDrawnWithThePenWidth()
     {
         m_canvas->SetPenWidth(1);

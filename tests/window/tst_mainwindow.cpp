@@ -169,6 +169,16 @@ private slots:
         }
         QCOMPARE(canvas->KeyboardCursor().y(), 0);
         QCOMPARE(PixelAt(*canvas, 10, 0), kWhiteColour);
+        const QColor cross = canvas->palette().color(QPalette::Highlight);
+        QCOMPARE(canvas->grab().toImage().pixelColor(QPoint(4, 0) * canvas->devicePixelRatio()),
+                 cross);
+
+        // After a mouse press the cross would stand at the raw press, not at
+        // the stored point, so it goes until the keyboard is used again.
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(202, 100));
+        QVERIFY(canvas->hasFocus());
+        QCOMPARE(canvas->grab().toImage().pixelColor(QPoint(196, 100) * canvas->devicePixelRatio()),
+                 kWhiteColour);
     }
 
     void drawWithTooFewPointsKeepsTheExplanation()
@@ -247,6 +257,18 @@ private slots:
         QCOMPARE(ViewSelectedRow(*m_window, PointTable::N), 0);
         QCOMPARE(PixelAt(*canvas, 10, 10), kOlive);
         QCOMPARE(PixelAt(*canvas, 90, 10), kBlack);
+    }
+
+    void theFirstDownInAListSelectsItsFirstRow()
+    {
+        Click(10, 10);
+        Click(20, 10);
+        QListView* ys = m_window->List1(PointTable::Y);
+        ys->setFocus();
+        QTest::keyClick(ys, Qt::Key_Down);
+        QCOMPARE(m_window->Table().SelectedRow(PointTable::N), 0);
+        QTest::keyClick(ys, Qt::Key_Down);
+        QCOMPARE(m_window->Table().SelectedRow(PointTable::N), 1);
     }
 
     void aCtrlClickDoesNotClearThePointSelection()
