@@ -1,5 +1,6 @@
 #include "canvas.h"
 
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -28,6 +29,15 @@ QPointF PixelCentre(float x, float y)
     return {static_cast<double>(x) + 0.5, static_cast<double>(y) + 0.5};
 }
 
+// Screen readers hear the drawing area as a canvas, not a generic client.
+QAccessibleInterface* CreateCanvasAccessible(const QString& /*className*/, QObject* object)
+{
+    if (auto* canvas = qobject_cast<Canvas*>(object)) {
+        return new QAccessibleWidget(canvas, QAccessible::Canvas);
+    }
+    return nullptr;
+}
+
 } // namespace
 
 std::size_t Canvas::SegmentHash::operator()(const Segment& segment) const
@@ -47,6 +57,11 @@ std::size_t Canvas::SegmentHash::operator()(const Segment& segment) const
 Canvas::Canvas(QWidget* parent)
     : QWidget(parent)
 {
+    static const bool accessibleFactoryInstalled = [] {
+        QAccessible::installFactory(CreateCanvasAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleFactoryInstalled);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::CrossCursor);

@@ -111,7 +111,7 @@ private slots:
             {QStringLiteral("Координата Y"), QAccessible::List, window.List1(PointTable::Y)},
             {QStringLiteral("Номер на точката"), QAccessible::List, window.List1(PointTable::N)},
             {QStringLiteral("Допустима стъпка"), QAccessible::List, window.List3()},
-            {QStringLiteral("Чертожно поле"), QAccessible::Client, window.Picture1()},
+            {QStringLiteral("Чертожно поле"), QAccessible::Canvas, window.Picture1()},
         }};
         for (const auto& [name, role, control] : expected) {
             const auto found = ControlsNamed(window, name);
