@@ -45,8 +45,7 @@ std::size_t Canvas::SegmentHash::operator()(const Segment& segment) const
     // The bits of the coordinates, mixed by multiplying: a Draw looks up
     // 41,650 segments, and std::hash<float> hashes each float byte by byte.
     // 0 and -0 are equal segments, so both hash as 0.
-    std::uint64_t hash
-        = static_cast<std::uint32_t>(segment.width) ^ (std::uint64_t{segment.colour} << 32);
+    std::uint64_t hash = static_cast<std::uint32_t>(segment.width);
     for (const float value : {segment.x1, segment.y1, segment.x2, segment.y2}) {
         const std::uint32_t bits = value == 0.0F ? 0U : std::bit_cast<std::uint32_t>(value);
         hash = (hash ^ bits) * 0x9E3779B97F4A7C15ULL;
@@ -109,13 +108,12 @@ void Canvas::PlotDot(float x, float y, Rgb colour)
 
 void Canvas::DrawSegment(float x1, float y1, float x2, float y2)
 {
-    const QColor colour = ForegroundColour();
-    if (!m_drawnSegments.insert(Segment{x1, y1, x2, y2, m_penWidth, colour.rgb()}).second) {
+    if (!m_drawnSegments.insert(Segment{x1, y1, x2, y2, m_penWidth}).second) {
         return;
     }
     EnsureImage();
     QPainter painter(&m_image);
-    QPen pen(colour, m_penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    QPen pen(ForegroundColour(), m_penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     painter.setPen(pen);
     const QLineF line(PixelCentre(x1, y1), PixelCentre(x2, y2));
     painter.drawLine(line);
@@ -271,6 +269,16 @@ void Canvas::focusOutEvent(QFocusEvent* event)
 {
     update(KeyboardCursorRect());
     QWidget::focusOutEvent(event);
+}
+
+void Canvas::changeEvent(QEvent* event)
+{
+    // A new palette may bring another foreground colour, in which a
+    // segment drawn before would come out differently.
+    if (event->type() == QEvent::PaletteChange) {
+        ForgetDrawnSegments();
+    }
+    QWidget::changeEvent(event);
 }
 
 void Canvas::resizeEvent(QResizeEvent* event)

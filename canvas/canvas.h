@@ -47,6 +47,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -56,7 +57,6 @@ private:
     struct Segment {
         float x1, y1, x2, y2;
         int width;
-        QRgb colour;
         bool operator==(const Segment&) const = default;
     };
     struct SegmentHash {

@@ -297,10 +297,7 @@ void MainWindow::SelectPoint(PointTable::Column column, int row)
 
     m_picture1->ClearCanvas();
     m_picture1->SetPenWidth(kDotPenWidth);
-    for (int point = 0; point < m_table.RowCount(); ++point) {
-        m_picture1->PlotDot(static_cast<float>(m_table.ReadX(point)),
-                            static_cast<float>(m_table.ReadY(point)));
-    }
+    PlotStoredPoints();
     m_picture1->PlotDot(static_cast<float>(m_table.ReadX(r)), static_cast<float>(m_table.ReadY(r)),
                         kHighlight);
     m_picture1->SetPenWidth(kSegmentPenWidth);
@@ -352,11 +349,16 @@ void MainWindow::ClearView()
 void MainWindow::RedrawPoints()
 {
     m_picture1->SetPenWidth(kDotPenWidth);
+    PlotStoredPoints();
+    m_picture1->SetPenWidth(kSegmentPenWidth);
+}
+
+void MainWindow::PlotStoredPoints()
+{
     for (int row = 0; row < m_table.RowCount(); ++row) {
         m_picture1->PlotDot(static_cast<float>(m_table.ReadX(row)),
                             static_cast<float>(m_table.ReadY(row)));
     }
-    m_picture1->SetPenWidth(kSegmentPenWidth);
 }
 
 } // namespace collinear

@@ -62,6 +62,8 @@ private:
     void DeleteSelectedPoint();
     void ClearView();
     void RedrawPoints();
+    // Every stored point as a dot in the foreground colour, in row order.
+    void PlotStoredPoints();
     void ShowSelectedRowInLists(int row);
     void ClearPointSelections();
 
