@@ -1,5 +1,7 @@
 #include "canvas.h"
 
+#include "point_entry.h"
+
 #include <QAccessibleWidget>
 #include <QEvent>
 #include <QKeyEvent>
@@ -186,12 +188,38 @@ void Canvas::EnsureImage()
 void Canvas::SetKeyboardStep(int pixels)
 {
     m_keyboardStep = pixels > 0 ? pixels : 1;
+    // Space places the point at the node nearest the cursor: the cursor
+    // moves onto that node, so it shows where the point will be.
+    MoveKeyboardCursor(NearestNode(m_keyboardCursor));
+}
+
+QPoint Canvas::NearestNode(QPoint position) const
+{
+    const auto node = [this](int v, int extent) {
+        const int lastNode = std::max(0, (extent - 1) / m_keyboardStep * m_keyboardStep);
+        const int snapped = static_cast<int>(SnapToGrid(v, m_keyboardStep).value_or(0.0));
+        return std::clamp(snapped, 0, lastNode);
+    };
+    return {node(position.x(), width()), node(position.y(), height())};
+}
+
+void Canvas::MoveKeyboardCursor(QPoint node)
+{
+    update(KeyboardCursorUpdateRect());
+    m_keyboardCursor = node;
+    update(KeyboardCursorUpdateRect());
 }
 
 QRect Canvas::KeyboardCursorRect() const
 {
     constexpr int kArm = 6;
     return {m_keyboardCursor.x() - kArm, m_keyboardCursor.y() - kArm, 2 * kArm + 1, 2 * kArm + 1};
+}
+
+QRect Canvas::KeyboardCursorUpdateRect() const
+{
+    // One pixel more, for device pixels that a fractional scale splits.
+    return KeyboardCursorRect().adjusted(-1, -1, 1, 1);
 }
 
 void Canvas::paintEvent(QPaintEvent* event)
@@ -205,17 +233,18 @@ void Canvas::paintEvent(QPaintEvent* event)
                       QRectF(QPointF(dirty.topLeft()) * m_image.devicePixelRatio(),
                              QSizeF(dirty.size()) * m_image.devicePixelRatio()));
     if (hasFocus() && m_keyboardCursorShown) {
-        // A cross in the selection colour shows where Space would press.
+        // A cross in the selection colour shows where Space would press:
+        // four arms round the dot, never outside the cursor's rectangle, so
+        // that repainting that rectangle removes all of it.
         const QRect cross = KeyboardCursorRect();
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 1));
-        const QPointF centre = PixelCentre(static_cast<float>(m_keyboardCursor.x()),
-                                           static_cast<float>(m_keyboardCursor.y()));
-        painter.drawLine(QPointF(cross.left(), centre.y()), QPointF(cross.left() + 3, centre.y()));
-        painter.drawLine(QPointF(cross.right() - 2, centre.y()),
-                         QPointF(cross.right() + 1, centre.y()));
-        painter.drawLine(QPointF(centre.x(), cross.top()), QPointF(centre.x(), cross.top() + 3));
-        painter.drawLine(QPointF(centre.x(), cross.bottom() - 2),
-                         QPointF(centre.x(), cross.bottom() + 1));
+        const int x = m_keyboardCursor.x();
+        const int y = m_keyboardCursor.y();
+        const QColor colour = palette().color(QPalette::Highlight);
+        painter.setClipRect(cross);
+        painter.fillRect(QRect(cross.left(), y, 4, 1), colour);
+        painter.fillRect(QRect(x + 3, y, 4, 1), colour);
+        painter.fillRect(QRect(x, cross.top(), 1, 4), colour);
+        painter.fillRect(QRect(x, y + 3, 1, 4), colour);
     }
 }
 
@@ -239,7 +268,7 @@ void Canvas::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
         m_keyboardCursorShown = true;
-        update(KeyboardCursorRect());
+        update(KeyboardCursorUpdateRect());
         emit pressed(static_cast<float>(m_keyboardCursor.x()),
                      static_cast<float>(m_keyboardCursor.y()), Qt::NoButton, event->modifiers());
         event->accept();
@@ -249,11 +278,8 @@ void Canvas::keyPressEvent(QKeyEvent* event)
         return;
     }
     m_keyboardCursorShown = true;
-    moved.setX(std::clamp(moved.x(), 0, width() - 1));
-    moved.setY(std::clamp(moved.y(), 0, height() - 1));
-    update(KeyboardCursorRect());
-    m_keyboardCursor = moved;
-    update(KeyboardCursorRect());
+    // A move past the edge stops at the last node inside the area.
+    MoveKeyboardCursor(NearestNode(moved));
     event->accept();
 }
 
@@ -261,13 +287,13 @@ void Canvas::focusInEvent(QFocusEvent* event)
 {
     m_keyboardCursorShown
         = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    update(KeyboardCursorRect());
+    update(KeyboardCursorUpdateRect());
     QWidget::focusInEvent(event);
 }
 
 void Canvas::focusOutEvent(QFocusEvent* event)
 {
-    update(KeyboardCursorRect());
+    update(KeyboardCursorUpdateRect());
     QWidget::focusOutEvent(event);
 }
 
@@ -292,13 +318,14 @@ void Canvas::mousePressEvent(QMouseEvent* event)
     // At fractional display scales Qt reports fractional logical positions;
     // the pixel that contains the press keeps every stored point whole.
     const QPointF position = event->position();
-    update(KeyboardCursorRect());
+    const QPoint pixel(static_cast<int>(std::floor(position.x())),
+                       static_cast<int>(std::floor(position.y())));
+    // The cursor goes until the keyboard is used again, and then stands on
+    // the node of the press, where its point was stored.
     m_keyboardCursorShown = false;
-    m_keyboardCursor = QPoint(static_cast<int>(std::floor(position.x())),
-                              static_cast<int>(std::floor(position.y())));
-    update(KeyboardCursorRect());
-    emit pressed(static_cast<float>(std::floor(position.x())),
-                 static_cast<float>(std::floor(position.y())), event->button(), event->modifiers());
+    MoveKeyboardCursor(NearestNode(pixel));
+    emit pressed(static_cast<float>(pixel.x()), static_cast<float>(pixel.y()), event->button(),
+                 event->modifiers());
     event->accept();
 }
 

@@ -35,8 +35,9 @@ public:
 
     QSize sizeHint() const override;
 
-    // The keyboard cursor: arrow keys move it by this many pixels, Space or
-    // Enter press there. It is drawn over the picture, never into it.
+    // The keyboard cursor: it stands on a grid node of this step, the arrow
+    // keys move it by one step, and Space or Enter press there. It is drawn
+    // over the picture, never into it.
     void SetKeyboardStep(int pixels);
     [[nodiscard]] QPoint KeyboardCursor() const { return m_keyboardCursor; }
 
@@ -67,7 +68,11 @@ private:
     void FillImage();
     void Dot(float x, float y, const QColor& colour);
     void ForgetDrawnSegments();
+    // The grid node of the current step nearest `position`, inside the area.
+    [[nodiscard]] QPoint NearestNode(QPoint position) const;
+    void MoveKeyboardCursor(QPoint node);
     [[nodiscard]] QRect KeyboardCursorRect() const;
+    [[nodiscard]] QRect KeyboardCursorUpdateRect() const;
 
     QImage m_image;
     QColor m_background{Qt::white};

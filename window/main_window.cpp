@@ -11,6 +11,8 @@
 #include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QShortcut>
@@ -60,6 +62,8 @@ void PlaceButton(QPushButton* button, const QString& caption, const QRect& geome
     button->setText(caption);
     button->setGeometry(geometry);
     button->setFocusPolicy(Qt::StrongFocus);
+    // Return and Enter press a focused button, as Space does.
+    button->setAutoDefault(true);
     // A flat face of exactly the design's colour: a style sheet keeps the
     // platform style from painting a gradient over it.
     const QString faceName = face.name();
@@ -193,8 +197,35 @@ void MainWindow::CreateControls()
     m_text1->setFocus();
 }
 
+QRegion MainWindow::CanvasFocusFrame() const
+{
+    const QRect canvas = m_picture1->geometry();
+    return QRegion(canvas.adjusted(-3, -3, 3, 3)) - QRegion(canvas);
+}
+
+void MainWindow::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (m_picture1->hasFocus() && event->region().intersects(CanvasFocusFrame())) {
+        QPainter painter(this);
+        painter.setPen(QPen(Qt::black, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(m_picture1->geometry()).adjusted(-2, -2, 2, 2));
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_picture1
+        && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        update(CanvasFocusFrame());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void MainWindow::ConnectEvents()
 {
+    m_picture1->installEventFilter(this);
     connect(m_picture1, &Canvas::pressed, this,
             [this](float x, float y, Qt::MouseButton /*button*/, Qt::KeyboardModifiers /*mods*/) {
                 m_pointEntry.AddPointAt(x, y);
@@ -220,8 +251,7 @@ void MainWindow::ConnectEvents()
 void MainWindow::StartUp()
 {
     m_pointEntry.ResetPointCounter();
-    const QModelIndex firstStep = m_stepModel->index(0);
-    m_list3->selectionModel()->setCurrentIndex(firstStep, QItemSelectionModel::ClearAndSelect);
+    m_list3->SelectAndShow(0);
     m_picture1->SetPersistent(true);
     ResetDrawing();
     m_picture1->SetPenWidth(kDotPenWidth);
@@ -274,13 +304,12 @@ void MainWindow::OnPointSelectionChanged(PointTable::Column column)
     if (m_changingSelection) {
         return;
     }
-    const QModelIndexList selected
-        = m_list1[static_cast<std::size_t>(column)]->selectionModel()->selectedIndexes();
     // A selection that went away with its row is no pupil's choice.
-    if (selected.isEmpty()) {
+    const int row = m_list1[static_cast<std::size_t>(column)]->SelectedRow();
+    if (row < 0) {
         return;
     }
-    SelectPoint(column, selected.first().row());
+    SelectPoint(column, row);
 }
 
 void MainWindow::SelectPoint(PointTable::Column column, int row)
@@ -306,13 +335,8 @@ void MainWindow::SelectPoint(PointTable::Column column, int row)
 void MainWindow::ShowSelectedRowInLists(int row)
 {
     const QScopedValueRollback guard(m_changingSelection, true);
-    for (std::size_t column = 0; column < m_list1.size(); ++column) {
-        OneRowList* list = m_list1[column];
-        const QModelIndex index = m_pointModels[column]->index(row);
-        if (list->currentIndex() != index || !list->selectionModel()->isSelected(index)) {
-            list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        }
-        list->scrollTo(index);
+    for (OneRowList* list : m_list1) {
+        list->SelectAndShow(row);
     }
 }
 
@@ -320,7 +344,7 @@ void MainWindow::ClearPointSelections()
 {
     const QScopedValueRollback guard(m_changingSelection, true);
     for (OneRowList* list : m_list1) {
-        list->selectionModel()->clear();
+        list->ClearSelectionAndShowFirst();
     }
 }
 

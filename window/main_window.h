@@ -51,7 +51,14 @@ public:
     [[nodiscard]] QPushButton* Command1(int index) const;
     [[nodiscard]] QLabel* Label1(int index) const;
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Where the window marks the drawing area while it has the keyboard: a
+    // frame round it, so the picture itself stays exactly as drawn.
+    [[nodiscard]] QRegion CanvasFocusFrame() const;
     void CreateControls();
     void ConnectEvents();
     void StartUp();

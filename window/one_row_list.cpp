@@ -1,6 +1,12 @@
 #include "one_row_list.h"
 
 #include <QKeyEvent>
+#include <QPainter>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
 
 namespace collinear {
 
@@ -14,21 +20,224 @@ OneRowList::OneRowList(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setUniformItemSizes(true);
+
+    QScrollBar* bar = verticalScrollBar();
+    connect(bar, &QScrollBar::actionTriggered, this, &OneRowList::OnScrollBarAction);
+    connect(bar, &QScrollBar::valueChanged, this, &OneRowList::OnScrollBarValueChanged);
+    // A wheel turned over the scroll bar goes to the bar, not to the list.
+    bar->installEventFilter(this);
+}
+
+int OneRowList::SelectedRow() const
+{
+    if (selectionModel() == nullptr) {
+        return -1;
+    }
+    const QModelIndexList rows = selectionModel()->selectedIndexes();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void OneRowList::SelectAndShow(int row)
+{
+    if (model() == nullptr || row < 0 || row >= model()->rowCount(rootIndex())) {
+        return;
+    }
+    const QModelIndex index = model()->index(row, modelColumn(), rootIndex());
+    if (SelectedRow() != row || currentIndex() != index) {
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    }
+    ShowRow(row);
+}
+
+void OneRowList::ClearSelectionAndShowFirst()
+{
+    const QScopedValueRollback guard(m_showing, true);
+    selectionModel()->clear();
+    scrollToTop();
+}
+
+void OneRowList::setSelectionModel(QItemSelectionModel* selectionModel)
+{
+    QListView::setSelectionModel(selectionModel);
+    connect(selectionModel, &QItemSelectionModel::selectionChanged, this,
+            &OneRowList::OnSelectionChanged);
+}
+
+void OneRowList::MoveBy(int rows)
+{
+    if (model() == nullptr) {
+        return;
+    }
+    const int count = model()->rowCount(rootIndex());
+    if (count == 0) {
+        return;
+    }
+    // With nothing selected the first row is in view, and any first move
+    // selects that row.
+    const int from = SelectedRow();
+    SelectAndShow(from < 0 ? 0 : std::clamp(from + rows, 0, count - 1));
+}
+
+void OneRowList::ShowRow(int row)
+{
+    const QScopedValueRollback guard(m_showing, true);
+    // Rows appended since the last layout are not yet in the scroll range.
+    executeDelayedItemsLayout();
+    scrollTo(model()->index(row, modelColumn(), rootIndex()), QAbstractItemView::PositionAtTop);
+}
+
+void OneRowList::OnScrollBarAction(int action)
+{
+    QScrollBar* bar = verticalScrollBar();
+    const int count = model() == nullptr ? 0 : model()->rowCount(rootIndex());
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+    case QAbstractSlider::SliderPageStepAdd:
+        MoveBy(1);
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+    case QAbstractSlider::SliderPageStepSub:
+        MoveBy(-1);
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        SelectAndShow(0);
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        SelectAndShow(count - 1);
+        break;
+    case QAbstractSlider::SliderMove:
+        SelectAndShow(std::clamp(bar->sliderPosition(), 0, std::max(0, count - 1)));
+        break;
+    default:
+        return;
+    }
+    // The bar has already taken its own step; it ends where the selected
+    // row is shown instead (from an unselected list, a step down selects
+    // the first row and must not scroll past it).
+    bar->setSliderPosition(bar->value());
+}
+
+void OneRowList::OnScrollBarValueChanged(int value)
+{
+    if (m_showing) {
+        return;
+    }
+    // Moves that bypass the bar's actions (its menu's "scroll here", Qt's
+    // own scrolling while a press is dragged out of the list) end here. The
+    // list scrolls by whole rows, so the bar's value is the row at the top.
+    const int shown = value;
+    const int selected = SelectedRow();
+    if (shown < 0 || shown == selected || (selected < 0 && shown == 0)) {
+        return;
+    }
+    SelectAndShow(shown);
+}
+
+void OneRowList::OnSelectionChanged()
+{
+    const int selected = SelectedRow();
+    if (selected < 0) {
+        return;
+    }
+    // A selection made by any means (a click, a search, a screen reader)
+    // is the current row and is in view.
+    const QModelIndex index = model()->index(selected, modelColumn(), rootIndex());
+    if (currentIndex() != index) {
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    }
+    ShowRow(selected);
+}
+
+void OneRowList::TurnWheel(QWheelEvent* event)
+{
+    const int delta = event->angleDelta().y();
+    if (delta == 0) {
+        event->ignore();
+        return;
+    }
+    if (m_wheelRemainder != 0 && (m_wheelRemainder > 0) != (delta > 0)) {
+        m_wheelRemainder = 0;
+    }
+    m_wheelRemainder += delta;
+    const int notches = m_wheelRemainder / QWheelEvent::DefaultDeltasPerStep;
+    m_wheelRemainder -= notches * QWheelEvent::DefaultDeltasPerStep;
+    // Turning the wheel away from the user moves up the list.
+    if (notches != 0) {
+        MoveBy(-notches);
+    }
+    event->accept();
+}
+
+void OneRowList::wheelEvent(QWheelEvent* event)
+{
+    TurnWheel(event);
+}
+
+bool OneRowList::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == verticalScrollBar() && event->type() == QEvent::Wheel) {
+        TurnWheel(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return QListView::eventFilter(watched, event);
 }
 
 void OneRowList::keyPressEvent(QKeyEvent* event)
 {
-    // On entry Qt makes the first row current without selecting it, so the
-    // first Down would skip it. While nothing is selected, Down selects the
-    // current row itself.
-    const QModelIndex current = currentIndex();
-    if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier && current.isValid()
-        && !selectionModel()->hasSelection()) {
-        selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
-        event->accept();
+    // Whatever the modifiers: Qt would move only the current row with Ctrl
+    // held, leaving in view a row that is not selected.
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_PageUp:
+        MoveBy(-1);
+        break;
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+        MoveBy(1);
+        break;
+    case Qt::Key_Home:
+        SelectAndShow(0);
+        break;
+    case Qt::Key_End:
+        SelectAndShow(model() == nullptr ? -1 : model()->rowCount(rootIndex()) - 1);
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        // A list one column wide has nothing beside its row.
+        event->ignore();
+        return;
+    default:
+        QListView::keyPressEvent(event);
         return;
     }
-    QListView::keyPressEvent(event);
+    event->accept();
+}
+
+bool OneRowList::event(QEvent* event)
+{
+    const bool handled = QListView::event(event);
+    if (event->type() == QEvent::Paint && hasFocus()) {
+        // The style marks a focused row only once the keyboard has been
+        // used, and an empty or unselected list not at all; a frame of the
+        // buttons' focus kind shows where the keyboard is.
+        QPainter painter(this);
+        painter.setPen(QPen(Qt::black, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+    return handled;
+}
+
+void OneRowList::focusInEvent(QFocusEvent* event)
+{
+    QListView::focusInEvent(event);
+    update();
+}
+
+void OneRowList::focusOutEvent(QFocusEvent* event)
+{
+    QListView::focusOutEvent(event);
+    update();
 }
 
 QItemSelectionModel::SelectionFlags OneRowList::selectionCommand(const QModelIndex& index,

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <array>
 #include <cstdint>
@@ -148,6 +149,8 @@ public:
             {{20, 40, 25}}, // Чертай
             {{2, 5, 5}}, // Чисти
             {{20, 30, 30}}, // elsewhere
+            {{20, 60, 50}}, // wheel over a list or its scroll bar
+            {{10, 40, 30}}, // a list's scroll-bar track, thumb or menu
         }};
         int total = 0;
         for (const auto& weights : kWeights) {
@@ -184,6 +187,10 @@ public:
             return PressButton(MainWindow::Clear, Effect::Clear);
         case Kind::Elsewhere:
             break;
+        case Kind::Wheel:
+            return TurnWheel();
+        case Kind::ScrollBar:
+            return MoveScrollBar();
         }
         return ClickElsewhere();
     }
@@ -205,8 +212,10 @@ private:
         Draw,
         Clear,
         Elsewhere,
+        Wheel,
+        ScrollBar,
     };
-    static constexpr std::size_t kKindCount = 12;
+    static constexpr std::size_t kKindCount = 14;
 
     Effect PressButton(MainWindow::Command command, Effect effect)
     {
@@ -401,6 +410,59 @@ private:
         QTest::mouseClick(bar, Qt::LeftButton, {}, at);
     }
 
+    collinear::OneRowList* AnyList()
+    {
+        const int list = m_random.Below(4);
+        return list == 3 ? m_window.List3() : m_window.List1(list);
+    }
+
+    // Whole and partial notches, as mouse wheels and touchpads send them.
+    Effect TurnWheel()
+    {
+        auto* list = AnyList();
+        QWidget* target = m_random.Chance(30) ? static_cast<QWidget*>(list->verticalScrollBar())
+                                              : list->viewport();
+        const int delta
+            = m_random.Pick(std::array{120, -120, 240, -240, 60, -60, 40, -40, 15, -15});
+        m_event
+            = QStringLiteral("wheel %1 over %2").arg(delta).arg(target->metaObject()->className());
+        const QPointF at(target->width() / 2.0, target->height() / 2.0);
+        QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          AnyModifiers(), Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &event);
+        return Effect::None;
+    }
+
+    // What the bar does for a click in its track, a dragged thumb and its
+    // context menu; the bars are too short to leave the track room for
+    // clicks of its own.
+    Effect MoveScrollBar()
+    {
+        QScrollBar* bar = AnyList()->verticalScrollBar();
+        const int position = m_random.Between(bar->minimum() - 1, bar->maximum() + 1);
+        switch (m_random.Below(4)) {
+        case 0:
+            m_event = QStringLiteral("scroll-bar track, a page down");
+            bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            break;
+        case 1:
+            m_event = QStringLiteral("scroll-bar track, a page up");
+            bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+            break;
+        case 2:
+            m_event = QStringLiteral("scroll-bar thumb dragged to %1").arg(position);
+            bar->setSliderDown(true);
+            bar->setSliderPosition(position);
+            bar->setSliderDown(false);
+            break;
+        default:
+            m_event = QStringLiteral("scroll-bar menu, scroll to %1").arg(position);
+            bar->setValue(position);
+            break;
+        }
+        return Effect::None;
+    }
+
     Effect DeleteKey()
     {
         auto* list = AnyPointList();
@@ -522,6 +584,41 @@ QString CheckRows(const MainWindow& window, const std::vector<Row>& rows)
                     .arg(row);
             }
         }
+    }
+    return {};
+}
+
+int VisibleRow(const QListView* list)
+{
+    return list->indexAt(list->viewport()->rect().center()).row();
+}
+
+// The lists are viewers: the three point lists show one row, which is the
+// selected one when there is one, and the step list shows the step.
+QString CheckListsShowWhatIsInForce(const MainWindow& window)
+{
+    const int selected = window.Table().SelectedRow(PointTable::X);
+    const int shown = VisibleRow(window.List1(PointTable::X));
+    for (const auto column : kColumns) {
+        if (VisibleRow(window.List1(column)) != shown) {
+            return QStringLiteral("the point lists show rows %1, %2, %3")
+                .arg(VisibleRow(window.List1(PointTable::X)))
+                .arg(VisibleRow(window.List1(PointTable::Y)))
+                .arg(VisibleRow(window.List1(PointTable::N)));
+        }
+    }
+    const int expected = selected >= 0 ? selected : (window.Table().RowCount() > 0 ? 0 : -1);
+    if (shown != expected) {
+        return QStringLiteral("the point lists show row %1 with row %2 selected")
+            .arg(shown)
+            .arg(selected);
+    }
+    const QListView* steps = window.List3();
+    const QString step = steps->indexAt(steps->viewport()->rect().center()).data().toString();
+    if (step != QString::number(window.GridStep())) {
+        return QStringLiteral("the step list shows \"%1\" with the step at %2")
+            .arg(step)
+            .arg(window.GridStep());
     }
     return {};
 }
@@ -695,10 +792,9 @@ private slots:
         Snapshot before = Take(window);
         for (int index = 0; index < count; ++index) {
             const Effect effect = stream.Next();
-            // Let the window paint now and then, as it would between events.
-            if (index % 64 == 0) {
-                QCoreApplication::processEvents();
-            }
+            // Let the window lay out and paint, as it would between events:
+            // what a list shows is read from its layout.
+            QCoreApplication::processEvents();
             Snapshot after = Take(window);
             QString failure = CheckColumnsAndSelection(window);
             if (failure.isEmpty()) {
@@ -706,6 +802,9 @@ private slots:
             }
             if (failure.isEmpty()) {
                 failure = CheckStep(window);
+            }
+            if (failure.isEmpty()) {
+                failure = CheckListsShowWhatIsInForce(window);
             }
             if (failure.isEmpty()) {
                 failure = CheckEffect(effect, before, after);
