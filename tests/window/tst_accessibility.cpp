@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include <array>
@@ -174,6 +175,14 @@ private slots:
                  QStringList({"5", "10", "15", "20", "25", "30", "35", "40", "45", "50"}));
         QVERIFY(steps->child(0)->state().selected);
         QVERIFY(!steps->child(1)->state().selected);
+
+        // A move by the scroll bar moves what a screen reader hears as the
+        // selected and current row.
+        m_window->List3()->setFocus();
+        m_window->List3()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QVERIFY(!steps->child(0)->state().selected);
+        QVERIFY(steps->child(1)->state().selected);
+        QVERIFY(steps->child(1)->state().focused);
     }
 
     void pointListsExposeTheirRows_data()
