@@ -58,6 +58,10 @@ void OneRowList::ClearSelectionAndShowFirst()
 
 void OneRowList::setSelectionModel(QItemSelectionModel* selectionModel)
 {
+    if (QItemSelectionModel* previous = this->selectionModel()) {
+        disconnect(previous, &QItemSelectionModel::selectionChanged, this,
+                   &OneRowList::OnSelectionChanged);
+    }
     QListView::setSelectionModel(selectionModel);
     connect(selectionModel, &QItemSelectionModel::selectionChanged, this,
             &OneRowList::OnSelectionChanged);
