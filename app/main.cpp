@@ -1,4 +1,5 @@
 #include "main_window.h"
+#include "qt_translation.h"
 
 #include <QApplication>
 
@@ -7,6 +8,8 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("collinear"));
     QApplication::setDesktopFileName(QStringLiteral("org.example.Collinear"));
+    // Without the translation the window still works, with Qt's menus in English.
+    collinear::InstallQtTranslation(application);
     collinear::MainWindow window;
     window.show();
     return QApplication::exec();

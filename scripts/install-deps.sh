@@ -5,7 +5,7 @@ set -eu
 
 packages="g++ cmake ninja-build make pkg-config qt6-base-dev libgl-dev libgtest-dev
 libbenchmark-dev fonts-liberation2 fontconfig dpkg-dev desktop-file-utils appstream
-clang-format clang-tidy cppcheck locales"
+clang-format clang-tidy cppcheck locales qt6-translations-l10n"
 
 missing=""
 for package in $packages; do
