@@ -57,9 +57,11 @@ BENCH_ARGS ?=
 bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/collinear-bench $(BENCH_ARGS)
 
-# The Debian package, built into $(BUILD_DIR).
-package: build
-	cd $(BUILD_DIR) && cpack -G DEB
+# The Debian package, built by dpkg-buildpackage from debian/ in a copy of
+# the sources, into build/deb/. It runs the test suite unless
+# DEB_BUILD_OPTIONS=nocheck.
+package: deps
+	sh scripts/build-package.sh build/deb
 
 clean:
 	rm -rf build

@@ -3,9 +3,12 @@
 # and only those that are missing. Uses sudo only when not already root.
 set -eu
 
+# The Debian package is built with debhelper (dpkg-buildpackage also wants
+# build-essential) and judged by lintian and devscripts' hardening-check.
 packages="g++ cmake ninja-build make pkg-config qt6-base-dev libgl-dev libgtest-dev
 libbenchmark-dev fonts-liberation2 fontconfig dpkg-dev desktop-file-utils appstream
-clang-format clang-tidy cppcheck locales qt6-translations-l10n"
+clang-format clang-tidy cppcheck locales qt6-translations-l10n build-essential debhelper
+devscripts lintian"
 
 missing=""
 for package in $packages; do

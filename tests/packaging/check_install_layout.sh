@@ -2,7 +2,7 @@
 # Checks that a staged install puts every file where the desktop looks for
 # it: the menu entry's Exec names the installed program, its Icon names the
 # installed icon, and the software-centre entry launches that menu entry,
-# all under the one id that the program gives Qt.
+# all under the one id that the program gives Qt; and the manual pages.
 # Usage: check_install_layout.sh SOURCE_DIR STAGE_DIR APP_ID
 set -eu
 
@@ -60,6 +60,15 @@ if [ -f "$metainfo" ]; then
     grep -q "<binary>$program_name</binary>" "$metainfo" \
         || fail "the metainfo does not provide the program $program_name"
 fi
+
+# The manual pages, English and Bulgarian, compressed as man reads them.
+for page in "$prefix/share/man/man1/collinear.1.gz" "$prefix/share/man/bg/man1/collinear.1.gz"; do
+    if [ -f "$page" ]; then
+        gzip -cd "$page" | grep -q '^\.TH COLLINEAR 1 ' || fail "$page is not the manual page of collinear"
+    else
+        fail "no manual page $page"
+    fi
+done
 
 # The window tells Qt the same id, which is how a desktop matches the
 # running window to its menu entry and icon.
