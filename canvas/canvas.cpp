@@ -188,9 +188,10 @@ void Canvas::EnsureImage()
 void Canvas::SetKeyboardStep(int pixels)
 {
     m_keyboardStep = pixels > 0 ? pixels : 1;
-    // Space places the point at the node nearest the cursor: the cursor
-    // moves onto that node, so it shows where the point will be.
-    MoveKeyboardCursor(NearestNode(m_keyboardCursor));
+    // The cursor goes to the new step's node nearest where the pupil left
+    // it, not nearest the old node: stepping through several steps and
+    // back brings it home instead of wandering.
+    MoveKeyboardCursor(NearestNode(m_keyboardAnchor));
 }
 
 QPoint Canvas::NearestNode(QPoint position) const
@@ -279,7 +280,8 @@ void Canvas::keyPressEvent(QKeyEvent* event)
     }
     m_keyboardCursorShown = true;
     // A move past the edge stops at the last node inside the area.
-    MoveKeyboardCursor(NearestNode(moved));
+    m_keyboardAnchor = NearestNode(moved);
+    MoveKeyboardCursor(m_keyboardAnchor);
     event->accept();
 }
 
@@ -310,6 +312,7 @@ void Canvas::changeEvent(QEvent* event)
 void Canvas::resizeEvent(QResizeEvent* event)
 {
     EnsureImage();
+    MoveKeyboardCursor(NearestNode(m_keyboardAnchor));
     QWidget::resizeEvent(event);
 }
 
@@ -323,6 +326,7 @@ void Canvas::mousePressEvent(QMouseEvent* event)
     // The cursor goes until the keyboard is used again, and then stands on
     // the node of the press, where its point was stored.
     m_keyboardCursorShown = false;
+    m_keyboardAnchor = pixel;
     MoveKeyboardCursor(NearestNode(pixel));
     emit pressed(static_cast<float>(pixel.x()), static_cast<float>(pixel.y()), event->button(),
                  event->modifiers());

@@ -79,6 +79,10 @@ private:
     int m_penWidth = 1;
     bool m_persistent = false;
     QPoint m_keyboardCursor{0, 0};
+    // Where the pupil last put the cursor (a press, or a move by the keys);
+    // the cursor stands on the current step's node nearest it. It starts in
+    // the middle of the area, where it is easy to see.
+    QPoint m_keyboardAnchor{233, 100};
     // The cursor shows only while the keyboard is in use: after a mouse
     // press it would stand at the raw press, not at the point stored.
     bool m_keyboardCursorShown = false;

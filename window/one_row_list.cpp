@@ -4,11 +4,51 @@
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QWheelEvent>
 
 #include <algorithm>
 
 namespace collinear {
+
+namespace {
+
+// Rows as tall as the viewport: a row shorter than it would leave the top
+// of the next row showing underneath, and a click there would choose a row
+// the pupil cannot read.
+class OneRowDelegate : public QStyledItemDelegate {
+public:
+    explicit OneRowDelegate(QAbstractItemView* view)
+        : QStyledItemDelegate(view)
+        , m_view(view)
+    {
+    }
+
+    [[nodiscard]] QSize sizeHint(const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const override
+    {
+        const QSize text = QStyledItemDelegate::sizeHint(option, index);
+        return {text.width(), std::max(text.height(), m_view->viewport()->height())};
+    }
+
+    // The style tints the current row of a focused list even when it is not
+    // selected, which reads as a faint selection; the list's own frame
+    // shows the focus instead.
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem row(option);
+        if (!row.state.testFlag(QStyle::State_Selected)) {
+            row.state &= ~QStyle::State_HasFocus;
+        }
+        QStyledItemDelegate::paint(painter, row, index);
+    }
+
+private:
+    QAbstractItemView* m_view;
+};
+
+} // namespace
 
 OneRowList::OneRowList(QWidget* parent)
     : QListView(parent)
@@ -20,6 +60,7 @@ OneRowList::OneRowList(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setUniformItemSizes(true);
+    setItemDelegate(new OneRowDelegate(this));
 
     QScrollBar* bar = verticalScrollBar();
     connect(bar, &QScrollBar::actionTriggered, this, &OneRowList::OnScrollBarAction);
@@ -230,6 +271,13 @@ bool OneRowList::event(QEvent* event)
         painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
     }
     return handled;
+}
+
+void OneRowList::resizeEvent(QResizeEvent* event)
+{
+    QListView::resizeEvent(event);
+    // The rows follow the viewport's new height.
+    scheduleDelayedItemsLayout();
 }
 
 void OneRowList::focusInEvent(QFocusEvent* event)

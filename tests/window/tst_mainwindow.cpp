@@ -160,17 +160,18 @@ private slots:
         QTest::keyClick(canvas, Qt::Key_Space);
         QTest::keyClick(canvas, Qt::Key_Left);
         QTest::keyClick(canvas, Qt::Key_Return);
-        QCOMPARE(Column(*m_window, PointTable::X), (QStringList{"15", "10"}));
-        QCOMPARE(Column(*m_window, PointTable::Y), (QStringList{"10", "10"}));
+        // The cursor starts on the node nearest the middle, (235, 100).
+        QCOMPARE(Column(*m_window, PointTable::X), (QStringList{"250", "245"}));
+        QCOMPARE(Column(*m_window, PointTable::Y), (QStringList{"110", "110"}));
         // The cursor stays inside the drawing area and shows over the
         // picture without entering it.
         for (int i = 0; i < 200; ++i) {
             QTest::keyClick(canvas, Qt::Key_Up);
         }
         QCOMPARE(canvas->KeyboardCursor().y(), 0);
-        QCOMPARE(PixelAt(*canvas, 10, 0), kWhiteColour);
+        QCOMPARE(PixelAt(*canvas, 245, 0), kWhiteColour);
         const QColor cross = canvas->palette().color(QPalette::Highlight);
-        QCOMPARE(canvas->grab().toImage().pixelColor(QPoint(4, 0) * canvas->devicePixelRatio()),
+        QCOMPARE(canvas->grab().toImage().pixelColor(QPoint(239, 0) * canvas->devicePixelRatio()),
                  cross);
 
         // After a mouse press the cross would stand at the raw press, not at

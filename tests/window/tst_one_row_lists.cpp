@@ -187,20 +187,23 @@ private slots:
     {
         OneRowList* steps = m_window->List3();
         QScrollBar* bar = steps->verticalScrollBar();
-        for (int i = 0; i < 3; ++i) {
-            ClickPart(bar, QStyle::SC_ScrollBarAddLine);
-        }
-        QCOMPARE(VisibleText(steps), QStringLiteral("20"));
-        QCOMPARE(m_window->GridStep(), 20);
-        Click({14, 27});
-        QCOMPARE(m_window->Table().Text(PointTable::X, 0), "20");
-        QCOMPARE(m_window->Table().Text(PointTable::Y, 0), "20");
-
         const auto check = [&](int step) {
             QCOMPARE(m_window->GridStep(), step);
             QCOMPARE(VisibleText(steps), QString::number(step));
             QCOMPARE(ViewSelectedRow(steps), step / 5 - 1);
         };
+        // The row fills the list: even its lowest pixel is the row shown.
+        QTest::mouseClick(steps->viewport(), Qt::LeftButton, {},
+                          QPoint(2, steps->viewport()->height() - 1));
+        check(5);
+        for (int i = 0; i < 3; ++i) {
+            ClickPart(bar, QStyle::SC_ScrollBarAddLine);
+        }
+        check(20);
+        Click({14, 27});
+        QCOMPARE(m_window->Table().Text(PointTable::X, 0), "20");
+        QCOMPARE(m_window->Table().Text(PointTable::Y, 0), "20");
+
         ClickPart(bar, QStyle::SC_ScrollBarAddPage);
         check(25);
         Wheel(steps->viewport(), 120);
@@ -226,9 +229,16 @@ private slots:
     void theKeyboardCursorStandsWhereSpacePlacesThePoint()
     {
         Canvas* canvas = m_window->Picture1();
+        QCOMPARE(canvas->KeyboardCursor(), QPoint(235, 100)); // in sight from the start
         Click({337, 67}); // stored at (335, 65) with the step at 5
-        m_window->List3()->setFocus();
-        QTest::keyClicks(m_window->List3(), QStringLiteral("30"));
+        OneRowList* steps = m_window->List3();
+        steps->setFocus();
+        // Through other steps and back, the cursor comes home.
+        QTest::keyClick(steps, Qt::Key_End);
+        QCOMPARE(canvas->KeyboardCursor(), QPoint(350, 50));
+        QTest::keyClick(steps, Qt::Key_Home);
+        QCOMPARE(canvas->KeyboardCursor(), QPoint(335, 65));
+        QTest::keyClicks(steps, QStringLiteral("30"));
         QCOMPARE(m_window->GridStep(), 30);
         // Tab from the step list: the report panel, then the canvas.
         QTest::keyClick(m_window->List3(), Qt::Key_Tab);
