@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
@@ -352,6 +353,135 @@ private slots:
         QCOMPARE(m_panel->SelectionEnd(), anchor);
         QTest::qWait(200);
         QCOMPARE(bar->value(), released);
+    }
+
+    void paintsTheSelectionAndABlinkingCaret()
+    {
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        m_panel->SetText(kTwoLineReport);
+        m_panel->setFocus();
+        const QColor highlight = m_panel->palette().color(QPalette::Active, QPalette::Highlight);
+        const QColor base = m_panel->palette().color(QPalette::Base);
+        // Within the first line, up to the colon.
+        m_panel->Select(7, 35);
+        QImage picture = Picture(*m_panel);
+        const QRect selected = m_panel->CharacterRect(12);
+        QCOMPARE(ColourAt(picture, QPointF(selected.left() + 0.5, selected.top() + 1.5)),
+                 highlight);
+        QCOMPARE(ColourAt(picture, QPointF(m_panel->CharacterRect(5).center())).name(),
+                 base.name());
+        const QRect lineEnd = m_panel->CharacterRect(35);
+        QCOMPARE(ColourAt(picture, QPointF(lineEnd.left() + 2.5, lineEnd.top() + 1.5)).name(),
+                 base.name());
+        // With the line end, a blank after the line shows it; the right
+        // margin stays blank.
+        m_panel->Select(7, 40);
+        picture = Picture(*m_panel);
+        QCOMPARE(ColourAt(picture, QPointF(lineEnd.left() + 2.5, lineEnd.top() + 1.5)), highlight);
+        QCOMPARE(ColourAt(picture, QPointF(m_panel->viewport()->width() - 1.5, lineEnd.top() + 1.5))
+                     .name(),
+                 base.name());
+
+        // The caret blinks while the panel has the focus.
+        m_panel->Select(0, 0);
+        const QRect caret = m_panel->CharacterRect(0).adjusted(-2, 0, 0, 0);
+        const auto caretArea = [&] {
+            const QImage whole = Picture(*m_panel);
+            const double ratio = whole.devicePixelRatio();
+            return whole.copy(
+                QRectF(caret.topLeft() * ratio, QSizeF(caret.size()) * ratio).toAlignedRect());
+        };
+        const QImage shown = caretArea();
+        QTRY_VERIFY(caretArea() != shown);
+        QTRY_VERIFY(caretArea() == shown);
+    }
+
+    void endOnAWrappedLineStaysOnItsVisualLine()
+    {
+        std::string words;
+        while (words.size() < 300) {
+            words += "15,50; 25,50; ";
+        }
+        std::string letters(300, 'W');
+        for (const std::string& line : {words, letters}) {
+            m_panel->SetText(line + "\r\nnext");
+            m_panel->setFocus();
+            QTest::keyClick(m_panel, Qt::Key_Home, Qt::ControlModifier);
+            QTest::keyClick(m_panel, Qt::Key_End, Qt::ShiftModifier);
+            const int end = m_panel->CaretPosition();
+            const int top = m_panel->CharacterRect(0).top();
+            QVERIFY2(end > 0 && end < static_cast<int>(line.size()),
+                     qPrintable(QString::number(end)));
+            // The selection takes the whole first visual line and no more;
+            // between words the blank the line breaks at stays out of it.
+            const int next = line == words ? end + 1 : end;
+            QCOMPARE(m_panel->CharacterRect(next - 1).top(), top);
+            QVERIFY(m_panel->CharacterRect(next).top() > top);
+            QVERIFY(!m_panel->SelectedText().endsWith(u' '));
+        }
+        // Between words End a second time stays where it is.
+        m_panel->SetText(words + "\r\nnext");
+        QTest::keyClick(m_panel, Qt::Key_End);
+        const int end = m_panel->CaretPosition();
+        QTest::keyClick(m_panel, Qt::Key_End);
+        QCOMPARE(m_panel->CaretPosition(), end);
+    }
+
+    void contextMenuCopiesAndSelectsAll()
+    {
+        m_panel->SetText(kTwoLineReport);
+        QGuiApplication::clipboard()->clear();
+        const QString selectAll = QStringLiteral("Маркирай &всичко");
+        const QString copy = QStringLiteral("&Копирай");
+        QCOMPARE(UseContextMenu(*m_panel, selectAll), QStringList({copy + " (off)", selectAll}));
+        QCOMPARE(m_panel->SelectedText(), Shown(kTwoLineReport));
+        QCOMPARE(UseContextMenu(*m_panel, copy), QStringList({copy, selectAll}));
+        QCOMPARE(QGuiApplication::clipboard()->text(), Shown(kTwoLineReport));
+    }
+
+    void followsFontAndStyleChanges()
+    {
+        std::string text = std::string(collinear::kStartupText);
+        // A panel made with the new font and style from the start shows what
+        // the changed one must show.
+        const auto freshPanel = [&](const QFont& font, QStyle* style) {
+            auto* fresh = new ReportPanel(m_window.get());
+            fresh->setGeometry(kPanelGeometry);
+            fresh->setFont(font);
+            if (style != nullptr) {
+                fresh->setStyle(style);
+            }
+            fresh->SetText(text);
+            fresh->show();
+            return fresh;
+        };
+        // Without the focus neither shows a caret, which blinks.
+        m_window->setFocusPolicy(Qt::StrongFocus);
+        m_window->setFocus();
+        m_panel->SetText(text);
+        QFont larger = m_panel->font();
+        larger.setPointSize(18);
+        m_panel->setFont(larger);
+        ReportPanel* fresh = freshPanel(larger, nullptr);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_panel->verticalScrollBar()->maximum(), fresh->verticalScrollBar()->maximum());
+        QCOMPARE(Picture(*m_panel), Picture(*fresh));
+        delete fresh;
+
+        std::unique_ptr<QStyle> windows(QStyleFactory::create(QStringLiteral("Windows")));
+        QVERIFY(windows != nullptr);
+        const int widthBefore = m_panel->viewport()->width();
+        m_panel->setStyle(windows.get());
+        fresh = freshPanel(larger, windows.get());
+        QCoreApplication::processEvents();
+        // Its scroll bar is wider, so the text has to wrap anew.
+        QVERIFY(m_panel->viewport()->width() != widthBefore);
+        QCOMPARE(m_panel->viewport()->width(), fresh->viewport()->width());
+        QCOMPARE(m_panel->verticalScrollBar()->maximum(), fresh->verticalScrollBar()->maximum());
+        QCOMPARE(Picture(*m_panel), Picture(*fresh));
+        delete fresh;
+        m_panel->setStyle(nullptr);
     }
 
     void longLineWrapsAtThePanelWidth()
