@@ -5,7 +5,8 @@ set -eu
 
 packages="g++ cmake ninja-build make pkg-config qt6-base-dev libgl-dev libgtest-dev
 libbenchmark-dev fonts-liberation2 fontconfig dpkg-dev desktop-file-utils appstream
-clang-format clang-tidy cppcheck locales"
+clang-format clang-tidy cppcheck locales
+xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi"
 
 missing=""
 for package in $packages; do

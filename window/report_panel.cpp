@@ -544,14 +544,7 @@ QString ReportPanel::SelectedText() const
 
 void ReportPanel::SelectAll()
 {
-    m_anchor = 0;
-    MoveCaret(ShownLength(), true);
-}
-
-void ReportPanel::Select(int anchor, int position)
-{
-    m_anchor = std::clamp(anchor, 0, ShownLength());
-    MoveCaret(position, true);
+    Select(0, ShownLength());
 }
 
 void ReportPanel::Copy() const
@@ -563,24 +556,35 @@ void ReportPanel::Copy() const
 
 void ReportPanel::MoveCaret(int position, bool keepAnchor)
 {
-    position = std::clamp(position, 0, ShownLength());
-    const bool hadSelection = SelectionStart() != SelectionEnd();
-    m_caret = position;
-    if (!keepAnchor) {
-        m_anchor = position;
-    }
+    Select(keepAnchor ? m_anchor : position, position);
+}
+
+void ReportPanel::Select(int anchor, int position)
+{
+    const int length = ShownLength();
+    const int oldStart = SelectionStart();
+    const int oldEnd = SelectionEnd();
+    const int oldCaret = m_caret;
+    m_anchor = std::clamp(anchor, 0, length);
+    m_caret = std::clamp(position, 0, length);
     EnsureVisible(m_caret);
     RestartCaretBlink();
     viewport()->update();
-    if (QAccessible::isActive()) {
-        if (hadSelection || SelectionStart() != SelectionEnd()) {
-            QAccessibleTextSelectionEvent selection(this, SelectionStart(), SelectionEnd());
-            selection.setCursorPosition(m_caret);
-            QAccessible::updateAccessibility(&selection);
-        } else {
-            QAccessibleTextCursorEvent cursor(this, m_caret);
-            QAccessible::updateAccessibility(&cursor);
-        }
+    if (!QAccessible::isActive()) {
+        return;
+    }
+    // A screen reader hears of the caret and of the selection apart: it
+    // reads out the characters the caret passed, and what is selected.
+    const bool wasSelected = oldStart != oldEnd;
+    const bool isSelected = SelectionStart() != SelectionEnd();
+    if ((wasSelected || isSelected) && (oldStart != SelectionStart() || oldEnd != SelectionEnd())) {
+        QAccessibleTextSelectionEvent selection(this, SelectionStart(), SelectionEnd());
+        selection.setCursorPosition(m_caret);
+        QAccessible::updateAccessibility(&selection);
+    }
+    if (m_caret != oldCaret) {
+        QAccessibleTextCursorEvent cursor(this, m_caret);
+        QAccessible::updateAccessibility(&cursor);
     }
 }
 
