@@ -877,13 +877,15 @@ void ReportPanel::mousePressEvent(QMouseEvent* event)
         return;
     }
     const QPoint point = event->position().toPoint();
-    if (m_tripleClick.isActive()
-        && (point - m_doubleClickPoint).manhattanLength() < QApplication::startDragDistance()) {
-        m_tripleClick.stop();
+    const bool tripleClick = m_doubleClicked
+        && event->timestamp() - m_doubleClickTime
+            < static_cast<quint64>(QApplication::doubleClickInterval())
+        && (point - m_doubleClickPoint).manhattanLength() < QApplication::startDragDistance();
+    m_doubleClicked = false;
+    if (tripleClick) {
         SelectLine(PositionAt(point));
         return;
     }
-    m_tripleClick.stop();
     m_selectingWithMouse = true;
     m_dragPoint = point;
     m_caretX = -1.0;
@@ -946,7 +948,8 @@ void ReportPanel::mouseDoubleClickEvent(QMouseEvent* event)
     const int wordEnd = static_cast<int>(words.toNextBoundary());
     m_selectingWithMouse = false;
     m_autoScroll.stop();
-    m_tripleClick.start(QApplication::doubleClickInterval(), this);
+    m_doubleClicked = true;
+    m_doubleClickTime = event->timestamp();
     m_doubleClickPoint = point;
     if (wordStart >= 0 && wordEnd > wordStart) {
         m_caretX = -1.0;
@@ -990,10 +993,6 @@ void ReportPanel::focusOutEvent(QFocusEvent* event)
 
 void ReportPanel::timerEvent(QTimerEvent* event)
 {
-    if (event->timerId() == m_tripleClick.timerId()) {
-        m_tripleClick.stop();
-        return;
-    }
     if (event->timerId() == m_autoScroll.timerId()) {
         AutoScroll();
         return;
