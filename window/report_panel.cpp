@@ -889,8 +889,7 @@ void ReportPanel::mousePressEvent(QMouseEvent* event)
     m_selectingWithMouse = true;
     m_dragPoint = point;
     m_caretX = -1.0;
-    MoveCaret(PositionAt(event->position().toPoint()),
-              event->modifiers().testFlag(Qt::ShiftModifier));
+    MoveCaret(PositionAt(point), event->modifiers().testFlag(Qt::ShiftModifier));
 }
 
 void ReportPanel::mouseMoveEvent(QMouseEvent* event)

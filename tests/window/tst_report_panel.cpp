@@ -207,6 +207,11 @@ private slots:
         QTest::mouseDClick(viewport, Qt::LeftButton, {}, word.center());
         // A number with its decimal comma is one word, as in any text view.
         QCOMPARE(m_panel->SelectedText(), QStringLiteral("25,50"));
+        // Shift with a click moves the selection's free end there.
+        const QRect further = m_panel->CharacterRect(17);
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier,
+                          QPoint(further.left(), further.center().y()));
+        QCOMPARE(m_panel->SelectedText(), QStringLiteral("25,50; 35,"));
     }
 
     void wordAndLineKeysMoveAndSelect()
