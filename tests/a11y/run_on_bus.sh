@@ -48,7 +48,7 @@ export XDG_RUNTIME_DIR
 
 # The system Python, where Debian installs pyatspi. dbus-run-session ends
 # the session bus, and with it the accessibility bus, when the script ends.
-timeout 120 dbus-run-session -- /usr/bin/python3 "$here/read_window.py" "$program" \
+timeout -k 10 120 dbus-run-session -- /usr/bin/python3 "$here/read_window.py" "$program" \
     >"$work/output" 2>&1
 status=$?
 # Without the buses' own chatter.
