@@ -1,5 +1,11 @@
 #pragma once
 
+#include "collinear_search.h"
+#include "drawing_surface.h"
+#include "point_table.h"
+
+#include <string>
+
 namespace collinear::bench {
 
 // The worst case for the search and the drawing: the most points one reset
@@ -13,6 +19,34 @@ inline constexpr int kPointSpacing = 5;
 constexpr int WorstCaseX(int point)
 {
     return kLineLeft + kPointSpacing * point;
+}
+
+// A drawing surface that draws nothing, so that only the search is timed.
+class NullSurface final : public DrawingSurface {
+public:
+    void SetBackground(Rgb /*colour*/) override { }
+    void ClearCanvas() override { }
+    void SetPenWidth(int /*width*/) override { }
+    void PlotDot(float /*x*/, float /*y*/) override { }
+    void PlotDot(float /*x*/, float /*y*/, Rgb /*colour*/) override { }
+    void DrawSegment(float /*x1*/, float /*y1*/, float /*x2*/, float /*y2*/) override { }
+    void SetPersistent(bool /*on*/) override { }
+};
+
+inline PointTable WorstCaseTable()
+{
+    PointTable table;
+    for (int point = 0; point < kWorstCasePoints; ++point) {
+        table.Append(WorstCaseX(point), kLineY, point + 1);
+    }
+    return table;
+}
+
+// The report of the worst case: the heading and 20,825 triple lines.
+inline std::string WorstCaseReport()
+{
+    NullSurface surface;
+    return FindCollinearTriples(WorstCaseTable(), surface).value_or(std::string());
 }
 
 } // namespace collinear::bench

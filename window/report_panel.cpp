@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
@@ -32,6 +33,8 @@ namespace {
 constexpr double kMargin = 4.0;
 // A screenful needs a few dozen laid-out lines; more are not kept.
 constexpr std::size_t kMaximumCachedLayouts = 512;
+// How often a drag beyond the top or bottom scrolls the view, in ms.
+constexpr int kAutoScrollInterval = 50;
 
 // Lays out one paragraph as the panel shows it: visual lines one under the
 // other from y = 0, indented by the margin, wrapped at `width`, at word
@@ -541,14 +544,7 @@ QString ReportPanel::SelectedText() const
 
 void ReportPanel::SelectAll()
 {
-    m_anchor = 0;
-    MoveCaret(ShownLength(), true);
-}
-
-void ReportPanel::Select(int anchor, int position)
-{
-    m_anchor = std::clamp(anchor, 0, ShownLength());
-    MoveCaret(position, true);
+    Select(0, ShownLength());
 }
 
 void ReportPanel::Copy() const
@@ -560,24 +556,35 @@ void ReportPanel::Copy() const
 
 void ReportPanel::MoveCaret(int position, bool keepAnchor)
 {
-    position = std::clamp(position, 0, ShownLength());
-    const bool hadSelection = SelectionStart() != SelectionEnd();
-    m_caret = position;
-    if (!keepAnchor) {
-        m_anchor = position;
-    }
+    Select(keepAnchor ? m_anchor : position, position);
+}
+
+void ReportPanel::Select(int anchor, int position)
+{
+    const int length = ShownLength();
+    const int oldStart = SelectionStart();
+    const int oldEnd = SelectionEnd();
+    const int oldCaret = m_caret;
+    m_anchor = std::clamp(anchor, 0, length);
+    m_caret = std::clamp(position, 0, length);
     EnsureVisible(m_caret);
     RestartCaretBlink();
     viewport()->update();
-    if (QAccessible::isActive()) {
-        if (hadSelection || SelectionStart() != SelectionEnd()) {
-            QAccessibleTextSelectionEvent selection(this, SelectionStart(), SelectionEnd());
-            selection.setCursorPosition(m_caret);
-            QAccessible::updateAccessibility(&selection);
-        } else {
-            QAccessibleTextCursorEvent cursor(this, m_caret);
-            QAccessible::updateAccessibility(&cursor);
-        }
+    if (!QAccessible::isActive()) {
+        return;
+    }
+    // A screen reader hears of the caret and of the selection apart: it
+    // reads out the characters the caret passed, and what is selected.
+    const bool wasSelected = oldStart != oldEnd;
+    const bool isSelected = SelectionStart() != SelectionEnd();
+    if ((wasSelected || isSelected) && (oldStart != SelectionStart() || oldEnd != SelectionEnd())) {
+        QAccessibleTextSelectionEvent selection(this, SelectionStart(), SelectionEnd());
+        selection.setCursorPosition(m_caret);
+        QAccessible::updateAccessibility(&selection);
+    }
+    if (m_caret != oldCaret) {
+        QAccessibleTextCursorEvent cursor(this, m_caret);
+        QAccessible::updateAccessibility(&cursor);
     }
 }
 
@@ -588,6 +595,92 @@ int ReportPanel::PositionVertically(int rows)
         m_caretX = caret.left();
     }
     return PositionAtContent(QPointF(m_caretX, caret.center().y() + rows * m_rowHeight));
+}
+
+int ReportPanel::NextCharacter(int position) const
+{
+    const int line = LineOfPosition(position);
+    if (position >= LineEnd(line)) {
+        return std::min(position + 1, ShownLength());
+    }
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, LineText(line));
+    graphemes.setPosition(position - LineStart(line));
+    return LineStart(line) + static_cast<int>(graphemes.toNextBoundary());
+}
+
+int ReportPanel::PreviousCharacter(int position) const
+{
+    const int line = LineOfPosition(position);
+    if (position <= LineStart(line)) {
+        return std::max(position - 1, 0);
+    }
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, LineText(line));
+    graphemes.setPosition(position - LineStart(line));
+    return LineStart(line) + static_cast<int>(graphemes.toPreviousBoundary());
+}
+
+int ReportPanel::NextWordEnd(int position) const
+{
+    for (int line = LineOfPosition(position); line < LineCount(); ++line) {
+        QTextBoundaryFinder words(QTextBoundaryFinder::Word, LineText(line));
+        words.setPosition(std::max(0, position - LineStart(line)));
+        while (words.toNextBoundary() >= 0) {
+            if (words.boundaryReasons().testFlag(QTextBoundaryFinder::EndOfItem)) {
+                return LineStart(line) + static_cast<int>(words.position());
+            }
+        }
+    }
+    return ShownLength();
+}
+
+int ReportPanel::PreviousWordStart(int position) const
+{
+    for (int line = LineOfPosition(position); line >= 0; --line) {
+        const QString text = LineText(line);
+        QTextBoundaryFinder words(QTextBoundaryFinder::Word, text);
+        words.setPosition(std::min(static_cast<int>(text.size()), position - LineStart(line)));
+        while (words.toPreviousBoundary() >= 0) {
+            if (words.boundaryReasons().testFlag(QTextBoundaryFinder::StartOfItem)) {
+                return LineStart(line) + static_cast<int>(words.position());
+            }
+        }
+    }
+    return 0;
+}
+
+void ReportPanel::SelectLine(int position)
+{
+    const int line = LineOfPosition(position);
+    m_caretX = -1.0;
+    Select(LineStart(line), line + 1 < LineCount() ? LineStart(line + 1) : LineEnd(line));
+}
+
+int ReportPanel::DragPosition(const QPoint& point) const
+{
+    const int bottom = std::max(0, viewport()->height() - 1);
+    return PositionAt(QPoint(point.x(), std::clamp(point.y(), 0, bottom)));
+}
+
+void ReportPanel::AutoScroll()
+{
+    const int height = viewport()->height();
+    int beyond = 0;
+    if (m_dragPoint.y() < 0) {
+        beyond = m_dragPoint.y();
+    } else if (m_dragPoint.y() >= height) {
+        beyond = m_dragPoint.y() - height + 1;
+    }
+    if (!m_selectingWithMouse || beyond == 0) {
+        m_autoScroll.stop();
+        return;
+    }
+    // A row a tick near the edge, faster the further the pointer is from it.
+    const int rows
+        = std::min(10, 1 + std::abs(beyond) / std::max(1, static_cast<int>(m_rowHeight)));
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->value()
+                  + (beyond < 0 ? -1 : 1) * static_cast<int>(std::lround(rows * m_rowHeight)));
+    MoveCaret(DragPosition(m_dragPoint), true);
 }
 
 void ReportPanel::RestartCaretBlink()
@@ -739,10 +832,17 @@ void ReportPanel::keyPressEvent(QKeyEvent* event)
               select = event == extend;
               target = where();
           };
+    // Without Shift an arrow first leaves a selection at its end.
+    const bool selection = SelectionStart() != SelectionEnd();
     horizontal(QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar,
-               [this] { return m_caret + 1; });
-    horizontal(QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar,
-               [this] { return m_caret - 1; });
+               [&] { return selection && !select ? SelectionEnd() : NextCharacter(m_caret); });
+    horizontal(QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, [&] {
+        return selection && !select ? SelectionStart() : PreviousCharacter(m_caret);
+    });
+    horizontal(QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord,
+               [this] { return NextWordEnd(m_caret); });
+    horizontal(QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord,
+               [this] { return PreviousWordStart(m_caret); });
     horizontal(QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, [&] {
         const auto [line, visual] = row();
         return LineStart(line) + (visual.isValid() ? visual.textStart() : 0);
@@ -752,8 +852,12 @@ void ReportPanel::keyPressEvent(QKeyEvent* event)
         if (!visual.isValid() || visual.lineNumber() + 1 == Layout(line).lineCount()) {
             return LineEnd(line);
         }
-        // Before the blank the line wrapped at, so the caret stays on it.
-        return LineStart(line) + visual.textStart() + visual.textLength() - 1;
+        // Before the blank the line wrapped at, so the caret stays on it;
+        // a line broken inside a word ends where the next visual line
+        // starts, as in Qt's own text boxes.
+        const int end = visual.textStart() + visual.textLength();
+        const bool atBlank = end > 0 && LineText(line).at(end - 1).isSpace();
+        return LineStart(line) + end - (atBlank ? 1 : 0);
     });
     horizontal(QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument,
                [] { return 0; });
@@ -772,16 +876,34 @@ void ReportPanel::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton) {
         return;
     }
+    const QPoint point = event->position().toPoint();
+    const bool tripleClick = m_doubleClicked
+        && event->timestamp() - m_doubleClickTime
+            < static_cast<quint64>(QApplication::doubleClickInterval())
+        && (point - m_doubleClickPoint).manhattanLength() < QApplication::startDragDistance();
+    m_doubleClicked = false;
+    if (tripleClick) {
+        SelectLine(PositionAt(point));
+        return;
+    }
     m_selectingWithMouse = true;
+    m_dragPoint = point;
     m_caretX = -1.0;
-    MoveCaret(PositionAt(event->position().toPoint()),
-              event->modifiers().testFlag(Qt::ShiftModifier));
+    MoveCaret(PositionAt(point), event->modifiers().testFlag(Qt::ShiftModifier));
 }
 
 void ReportPanel::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_selectingWithMouse && event->buttons().testFlag(Qt::LeftButton)) {
-        MoveCaret(PositionAt(event->position().toPoint()), true);
+    if (!m_selectingWithMouse || !event->buttons().testFlag(Qt::LeftButton)) {
+        return;
+    }
+    m_dragPoint = event->position().toPoint();
+    MoveCaret(DragPosition(m_dragPoint), true);
+    const bool outside = m_dragPoint.y() < 0 || m_dragPoint.y() >= viewport()->height();
+    if (outside && !m_autoScroll.isActive()) {
+        m_autoScroll.start(kAutoScrollInterval, this);
+    } else if (!outside) {
+        m_autoScroll.stop();
     }
 }
 
@@ -791,6 +913,7 @@ void ReportPanel::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     m_selectingWithMouse = false;
+    m_autoScroll.stop();
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (SelectionStart() != SelectionEnd() && clipboard->supportsSelection()) {
         clipboard->setText(SelectedText(), QClipboard::Selection);
@@ -802,9 +925,19 @@ void ReportPanel::mouseDoubleClickEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    const int position = PositionAt(event->position().toPoint());
+    const QPoint point = event->position().toPoint();
+    int position = PositionAt(point);
     const int line = LineOfPosition(position);
     const int start = LineStart(line);
+    // The word of the character under the pointer, also when the pointer is
+    // over its right half, nearer the caret place after it.
+    if (position > start) {
+        const QRectF after = CaretRect(position);
+        const int before = PreviousCharacter(position);
+        if (point.x() < after.left() && CaretRect(before).top() == after.top()) {
+            position = before;
+        }
+    }
     const QString text = LineText(line);
     const int at = position - start;
     QTextBoundaryFinder words(QTextBoundaryFinder::Word, text);
@@ -812,8 +945,12 @@ void ReportPanel::mouseDoubleClickEvent(QMouseEvent* event)
     const int wordStart = words.isAtBoundary() ? at : static_cast<int>(words.toPreviousBoundary());
     words.setPosition(at);
     const int wordEnd = static_cast<int>(words.toNextBoundary());
+    m_selectingWithMouse = false;
+    m_autoScroll.stop();
+    m_doubleClicked = true;
+    m_doubleClickTime = event->timestamp();
+    m_doubleClickPoint = point;
     if (wordStart >= 0 && wordEnd > wordStart) {
-        m_selectingWithMouse = false;
         m_caretX = -1.0;
         Select(start + wordStart, start + wordEnd);
     }
@@ -848,12 +985,17 @@ void ReportPanel::focusOutEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusOutEvent(event);
     m_selectingWithMouse = false;
+    m_autoScroll.stop();
     RestartCaretBlink();
     viewport()->update();
 }
 
 void ReportPanel::timerEvent(QTimerEvent* event)
 {
+    if (event->timerId() == m_autoScroll.timerId()) {
+        AutoScroll();
+        return;
+    }
     if (event->timerId() != m_caretBlink.timerId()) {
         QAbstractScrollArea::timerEvent(event);
         return;

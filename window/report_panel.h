@@ -111,6 +111,22 @@ private:
     [[nodiscard]] int ScrollOffset() const;
 
     void MoveCaret(int position, bool keepAnchor);
+    // The caret positions a character (grapheme) after and before
+    // `position`; a line end is one character.
+    [[nodiscard]] int NextCharacter(int position) const;
+    [[nodiscard]] int PreviousCharacter(int position) const;
+    // The end of the word after `position` and the start of the word before
+    // it, across lines; the end or the start of the text when none is left.
+    [[nodiscard]] int NextWordEnd(int position) const;
+    [[nodiscard]] int PreviousWordStart(int position) const;
+    // Selects the line at `position` with its line end, as a triple-click.
+    void SelectLine(int position);
+    // The caret for the pointer at `point` while the mouse selects: on the
+    // visual line at the edge when the pointer is above or below the view.
+    [[nodiscard]] int DragPosition(const QPoint& point) const;
+    // While the pointer is above or below the view during a drag, the view
+    // scrolls towards it at each tick and the selection follows.
+    void AutoScroll();
     // The caret one visual line up (-1) or down (+1), or a page of them.
     int PositionVertically(int rows);
     void RestartCaretBlink();
@@ -141,6 +157,14 @@ private:
     bool m_caretShown = false;
     QBasicTimer m_caretBlink;
     bool m_selectingWithMouse = false;
+    // A press soon after a double-click, near it, selects the line. Soon
+    // is told by the events' own times, as Qt tells a double-click, so a
+    // busy program still sees the pupil's triple-click as one.
+    bool m_doubleClicked = false;
+    quint64 m_doubleClickTime = 0;
+    QPoint m_doubleClickPoint;
+    QBasicTimer m_autoScroll;
+    QPoint m_dragPoint;
 };
 
 } // namespace collinear
