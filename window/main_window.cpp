@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "collinear_search.h"
+#include "focus_frame.h"
 #include "one_row_list.h"
 #include "point_table_model.h"
 #include "report_panel.h"
@@ -208,9 +209,7 @@ void MainWindow::paintEvent(QPaintEvent* event)
     QWidget::paintEvent(event);
     if (m_picture1->hasFocus() && event->region().intersects(CanvasFocusFrame())) {
         QPainter painter(this);
-        painter.setPen(QPen(Qt::black, 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRectF(m_picture1->geometry()).adjusted(-2, -2, 2, 2));
+        PaintFocusFrame(painter, m_picture1->geometry().adjusted(-3, -3, 3, 3));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "one_row_list.h"
 
+#include "focus_frame.h"
+
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
@@ -263,12 +265,9 @@ bool OneRowList::event(QEvent* event)
     const bool handled = QListView::event(event);
     if (event->type() == QEvent::Paint && hasFocus()) {
         // The style marks a focused row only once the keyboard has been
-        // used, and an empty or unselected list not at all; a frame of the
-        // buttons' focus kind shows where the keyboard is.
+        // used, and an empty or unselected list not at all.
         QPainter painter(this);
-        painter.setPen(QPen(Qt::black, 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+        PaintFocusFrame(painter, rect());
     }
     return handled;
 }

@@ -1,5 +1,7 @@
 #include "report_panel.h"
 
+#include "focus_frame.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -704,7 +706,14 @@ bool ReportPanel::event(QEvent* event)
             return true;
         }
     }
-    return QAbstractScrollArea::event(event);
+    const bool handled = QAbstractScrollArea::event(event);
+    // The caret alone, which blinks, would show the focus only half the
+    // time; the frame shows it as on every other control.
+    if (event->type() == QEvent::Paint && hasFocus()) {
+        QPainter painter(this);
+        PaintFocusFrame(painter, rect());
+    }
+    return handled;
 }
 
 void ReportPanel::paintEvent(QPaintEvent* event)
@@ -978,6 +987,7 @@ void ReportPanel::focusInEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusInEvent(event);
     RestartCaretBlink();
+    update();
     viewport()->update();
 }
 
@@ -987,6 +997,7 @@ void ReportPanel::focusOutEvent(QFocusEvent* event)
     m_selectingWithMouse = false;
     m_autoScroll.stop();
     RestartCaretBlink();
+    update();
     viewport()->update();
 }
 
