@@ -324,7 +324,8 @@ void Canvas::mousePressEvent(QMouseEvent* event)
     const QPoint pixel(static_cast<int>(std::floor(position.x())),
                        static_cast<int>(std::floor(position.y())));
     // The cursor goes until the keyboard is used again, and then stands on
-    // the node of the press, where its point was stored.
+    // the grid node nearest the press inside the area: where the point was
+    // stored, unless that node lies beyond the edge.
     m_keyboardCursorShown = false;
     m_keyboardAnchor = pixel;
     MoveKeyboardCursor(NearestNode(pixel));

@@ -63,6 +63,11 @@ OneRowList::OneRowList(QWidget* parent)
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setUniformItemSizes(true);
     setItemDelegate(new OneRowDelegate(this));
+    // Qt scrolls a list while a press is held near its edge, and every point
+    // of a list one row high is near its edge: the list would run away from
+    // a pupil whose hand trembles. A selection brings its row into view
+    // without Qt's help.
+    setAutoScroll(false);
 
     QScrollBar* bar = verticalScrollBar();
     connect(bar, &QScrollBar::actionTriggered, this, &OneRowList::OnScrollBarAction);
@@ -94,6 +99,9 @@ void OneRowList::SelectAndShow(int row)
 
 void OneRowList::ClearSelectionAndShowFirst()
 {
+    if (selectionModel() == nullptr) {
+        return;
+    }
     const QScopedValueRollback guard(m_showing, true);
     selectionModel()->clear();
     scrollToTop();
@@ -169,15 +177,21 @@ void OneRowList::OnScrollBarValueChanged(int value)
     if (m_showing) {
         return;
     }
-    // Moves that bypass the bar's actions (its menu's "scroll here", Qt's
-    // own scrolling while a press is dragged out of the list) end here. The
-    // list scrolls by whole rows, so the bar's value is the row at the top.
+    // Moves that bypass the bar's actions (its menu's "scroll here") end
+    // here. The list scrolls by whole rows, so the bar's value is the row at
+    // the top.
     const int shown = value;
     const int selected = SelectedRow();
-    if (shown < 0 || shown == selected || (selected < 0 && shown == 0)) {
+    if (shown == selected || (selected < 0 && shown == 0)) {
         return;
     }
-    SelectAndShow(shown);
+    const int count = model() == nullptr ? 0 : model()->rowCount(rootIndex());
+    if (shown >= 0 && shown < count) {
+        SelectAndShow(shown);
+    } else {
+        // Past the rows there is nothing to choose: back to the row in force.
+        ShowRow(std::max(selected, 0));
+    }
 }
 
 void OneRowList::OnSelectionChanged()
@@ -274,6 +288,9 @@ bool OneRowList::event(QEvent* event)
 
 void OneRowList::resizeEvent(QResizeEvent* event)
 {
+    // Qt may clamp the scroll position to the new size; that is no move of
+    // the pupil's.
+    const QScopedValueRollback guard(m_showing, true);
     QListView::resizeEvent(event);
     // The rows follow the viewport's new height.
     scheduleDelayedItemsLayout();

@@ -97,7 +97,7 @@ std::set<int> SelectedRows(const QAbstractItemView* view)
 }
 
 // What the event changes, as far as the checks after it care.
-enum class Effect { None, Press, Delete, Clear, Draw };
+enum class Effect { None, Press, Delete, Clear, Draw, Step };
 
 struct Snapshot {
     std::vector<Row> rows;
@@ -362,7 +362,7 @@ private:
             ClickScrollBar(list);
             break;
         }
-        return Effect::None;
+        return Effect::Step;
     }
 
     collinear::OneRowList* AnyPointList() { return m_window.List1(m_random.Below(3)); }
@@ -420,6 +420,7 @@ private:
     Effect TurnWheel()
     {
         auto* list = AnyList();
+        const Effect effect = list == m_window.List3() ? Effect::Step : Effect::None;
         QWidget* target = m_random.Chance(30) ? static_cast<QWidget*>(list->verticalScrollBar())
                                               : list->viewport();
         const int delta
@@ -430,7 +431,7 @@ private:
         QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
                           AnyModifiers(), Qt::NoScrollPhase, false);
         QApplication::sendEvent(target, &event);
-        return Effect::None;
+        return effect;
     }
 
     // What the bar does for a click in its track, a dragged thumb and its
@@ -438,7 +439,9 @@ private:
     // clicks of its own.
     Effect MoveScrollBar()
     {
-        QScrollBar* bar = AnyList()->verticalScrollBar();
+        auto* list = AnyList();
+        const Effect effect = list == m_window.List3() ? Effect::Step : Effect::None;
+        QScrollBar* bar = list->verticalScrollBar();
         const int position = m_random.Between(bar->minimum() - 1, bar->maximum() + 1);
         switch (m_random.Below(4)) {
         case 0:
@@ -460,7 +463,7 @@ private:
             bar->setValue(position);
             break;
         }
-        return Effect::None;
+        return effect;
     }
 
     Effect DeleteKey()
@@ -693,6 +696,9 @@ QString CheckEffect(Effect effect, const Snapshot& before, const Snapshot& after
         break;
     }
     case Effect::Press:
+        if (after.selectedRow != before.selectedRow) {
+            return QStringLiteral("a press moved the selection");
+        }
         if (after.rows == before.rows) {
             break;
         }
@@ -707,16 +713,19 @@ QString CheckEffect(Effect effect, const Snapshot& before, const Snapshot& after
                 .arg(before.counter)
                 .arg(after.counter);
         }
-        if (after.selectedRow != before.selectedRow) {
-            return QStringLiteral("a press moved the selection");
-        }
         break;
     case Effect::Draw:
-        if (before.rows.size() >= 3
+    case Effect::Step:
+        if (after.selectedRow != before.selectedRow) {
+            return QStringLiteral("%1 moved the point selection")
+                .arg(effect == Effect::Draw ? QStringLiteral("Чертай")
+                                            : QStringLiteral("the step list"));
+        }
+        if (effect == Effect::Draw && before.rows.size() >= 3
             && after.report.rfind("Търся, точки, лежащи на една права:\r\n", 0) != 0) {
             return QStringLiteral("Чертай with %1 points wrote no report").arg(before.rows.size());
         }
-        if (before.rows.size() < 3 && after.report != before.report) {
+        if (effect == Effect::Draw && before.rows.size() < 3 && after.report != before.report) {
             return QStringLiteral("Чертай with %1 points changed the report")
                 .arg(before.rows.size());
         }

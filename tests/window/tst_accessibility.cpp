@@ -205,6 +205,17 @@ private slots:
         PlaceThreePointsOnALine(*m_window);
         // Each list reads out its own column only, row by row.
         QCOMPARE(RowTexts(list), rows);
+
+        // A screen reader that selects a row chooses that point, as a click
+        // would: all three lists select and show it.
+        QVERIFY(list->tableInterface() != nullptr);
+        QVERIFY(list->tableInterface()->selectRow(2));
+        for (const auto column : {PointTable::X, PointTable::Y, PointTable::N}) {
+            const QListView* view = m_window->List1(column);
+            QCOMPARE(m_window->Table().SelectedRow(column), 2);
+            QCOMPARE(view->currentIndex().row(), 2);
+            QCOMPARE(view->indexAt(view->viewport()->rect().center()).row(), 2);
+        }
     }
 
 private:

@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 using collinear::Canvas;
@@ -249,11 +250,12 @@ private slots:
         QCOMPARE(PixelAt(*canvas, 30, 10), kWhiteColour);
         QCOMPARE(m_window->ReportPanelText(), report);
 
-        // Another row by mouse moves the highlight.
-        QListView* xs = m_window->List1(PointTable::X);
-        xs->scrollTo(xs->model()->index(0, 0));
-        QTest::mouseClick(xs->viewport(), Qt::LeftButton, {},
-                          xs->visualRect(xs->model()->index(0, 0)).center());
+        // Another row by mouse, with the X list's scroll arrow, moves the
+        // highlight.
+        QScrollBar* bar = m_window->List1(PointTable::X)->verticalScrollBar();
+        for (int i = 0; i < 2; ++i) {
+            QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2, 2));
+        }
         QCOMPARE(m_window->Table().SelectedRow(PointTable::N), 0);
         QCOMPARE(ViewSelectedRow(*m_window, PointTable::N), 0);
         QCOMPARE(PixelAt(*canvas, 10, 10), kOlive);
@@ -363,12 +365,14 @@ private:
         QTest::mouseClick(m_window->Picture1(), Qt::LeftButton, {}, QPoint(x, y));
     }
 
+    // As a pupil does: a click on the row in view, then Down to the row.
     void SelectRow(PointTable::Column column, int row)
     {
         QListView* list = m_window->List1(column);
-        const QModelIndex index = list->model()->index(row, 0);
-        list->scrollTo(index);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->viewport()->rect().center());
+        for (int i = m_window->Table().SelectedRow(column); i < row; ++i) {
+            QTest::keyClick(list, Qt::Key_Down);
+        }
         QCOMPARE(m_window->Table().SelectedRow(PointTable::X), row);
     }
 

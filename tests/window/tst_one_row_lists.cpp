@@ -107,9 +107,9 @@ private slots:
 
     void everyMoveOfAPointListMovesThePointInView()
     {
-        // Points 1 to 5 on no common line, so that no report matters.
+        // Points 1 to 5; 2, 3 and 4 lie on one line.
         for (const QPoint at :
-             {QPoint(20, 20), QPoint(40, 60), QPoint(60, 100), QPoint(90, 30), QPoint(130, 150)}) {
+             {QPoint(90, 30), QPoint(20, 20), QPoint(40, 60), QPoint(60, 100), QPoint(130, 150)}) {
             Click(at);
         }
         CheckShown(-1);
@@ -143,14 +143,23 @@ private slots:
         Wheel(xs->verticalScrollBar(), -120);
         CheckShown(3);
 
+        // Nothing lies past the first or last row: the key changes no
+        // selection, so nothing is redrawn and a search's segment stays.
+        const auto pastTheEnd = [this, ns](Qt::Key key) {
+            m_window->Command1(MainWindow::Draw)->click();
+            const std::string report = m_window->ReportPanelText();
+            QTest::keyClick(ns, key);
+            QCOMPARE(PixelAt(*m_window->Picture1(), 30, 40), kBlack);
+            QCOMPARE(m_window->ReportPanelText(), report);
+        };
         ns->setFocus();
         const std::array<std::pair<std::function<void()>, int>, 9> keys{{
             {[ns] { QTest::keyClick(ns, Qt::Key_Up); }, 2},
             {[ns] { QTest::keyClick(ns, Qt::Key_Home); }, 0},
-            {[ns] { QTest::keyClick(ns, Qt::Key_Up); }, 0}, // nothing above the first
+            {[&] { pastTheEnd(Qt::Key_Up); }, 0},
             {[ns] { QTest::keyClick(ns, Qt::Key_PageDown); }, 1},
             {[ns] { QTest::keyClick(ns, Qt::Key_End); }, 4},
-            {[ns] { QTest::keyClick(ns, Qt::Key_Down); }, 4}, // nor below the last
+            {[&] { pastTheEnd(Qt::Key_Down); }, 4},
             {[ns] { QTest::keyClick(ns, Qt::Key_PageUp); }, 3},
             {[ns] { QTest::keyClick(ns, Qt::Key_Up, Qt::ControlModifier); }, 2},
             {[ns] { QTest::keyClicks(ns, QStringLiteral("2")); }, 1}, // N "2" is row 1
@@ -180,7 +189,10 @@ private slots:
             QVERIFY(m_window->Table().Text(PointTable::N, row) != "4");
         }
         CheckShown(-1);
-        QCOMPARE(PixelAt(*m_window->Picture1(), 90, 30), QColor(Qt::white));
+        QCOMPARE(PixelAt(*m_window->Picture1(), 60, 100), QColor(Qt::white));
+        // From no selection a move up selects the row in view, too.
+        Wheel(ys->viewport(), 120);
+        CheckShown(0);
     }
 
     void theStepListShowsTheStepInForce()
@@ -223,6 +235,14 @@ private slots:
         QTest::keyClicks(steps, QStringLiteral("3"));
         check(30);
         ClickPart(bar, QStyle::SC_ScrollBarSubLine);
+        check(25);
+
+        // A press held with a trembling hand keeps the row it chose.
+        const QPoint row(4, steps->viewport()->height() / 2);
+        QTest::mousePress(steps->viewport(), Qt::LeftButton, {}, row);
+        QTest::mouseMove(steps->viewport(), row + QPoint(0, 2));
+        QTest::qWait(500);
+        QTest::mouseRelease(steps->viewport(), Qt::LeftButton, {}, row + QPoint(0, 2));
         check(25);
     }
 
@@ -312,20 +332,22 @@ private slots:
         Click({10, 10});
         Click({20, 10});
         Click({30, 10});
-        // Each control of the keyboard order looks different with the focus:
-        // the window, round the control, changes when the focus arrives.
-        m_window->Text1()->setFocus();
-        for (int step = 0; step < 9; ++step) {
-            QWidget* before = QApplication::focusWidget();
-            QTest::keyClick(before, Qt::Key_Tab);
-            QWidget* control = QApplication::focusWidget();
-            QVERIFY(control != before);
+        // Each control that takes the focus looks different with it, also
+        // when a click gave it (the style marks focus only after keyboard
+        // use, and the canvas's cursor only shows for the keyboard): the
+        // window changes round the control when the focus arrives.
+        QList<QWidget*> controls{m_window->Text1(), m_window->Picture1(), m_window->List3()};
+        for (int index = 0; index < 3; ++index) {
+            controls << m_window->List1(index) << m_window->Command1(index);
+        }
+        for (QWidget* control : controls) {
+            m_window->setFocus();
             const QRect around = control->geometry().adjusted(-3, -3, 3, 3);
-            const QImage focused = m_window->grab(around).toImage();
-            control->clearFocus();
             const QImage unfocused = m_window->grab(around).toImage();
-            control->setFocus(Qt::TabFocusReason);
-            QVERIFY2(focused != unfocused, control->metaObject()->className());
+            control->setFocus(Qt::MouseFocusReason);
+            QCOMPARE(QApplication::focusWidget(), control);
+            QVERIFY2(m_window->grab(around).toImage() != unfocused,
+                     control->metaObject()->className());
         }
 
         QPushButton* draw = m_window->Command1(MainWindow::Draw);
