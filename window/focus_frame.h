@@ -1,7 +1,9 @@
 #pragma once
 
+class QEvent;
 class QPainter;
 class QRect;
+class QWidget;
 
 namespace collinear {
 
@@ -9,5 +11,9 @@ namespace collinear {
 // wide just inside `outer`, as the buttons show it. The style marks focus
 // only after keyboard use, and some controls not at all.
 void PaintFocusFrame(QPainter& painter, const QRect& outer);
+
+// For a control's event handler, after the control has painted itself:
+// the frame over its edge while it has the focus.
+void PaintFocusFrameAfter(QWidget& control, const QEvent& event);
 
 } // namespace collinear

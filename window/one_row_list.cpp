@@ -277,12 +277,9 @@ void OneRowList::keyPressEvent(QKeyEvent* event)
 bool OneRowList::event(QEvent* event)
 {
     const bool handled = QListView::event(event);
-    if (event->type() == QEvent::Paint && hasFocus()) {
-        // The style marks a focused row only once the keyboard has been
-        // used, and an empty or unselected list not at all.
-        QPainter painter(this);
-        PaintFocusFrame(painter, rect());
-    }
+    // The style marks a focused row only once the keyboard has been used,
+    // and an empty or unselected list not at all.
+    PaintFocusFrameAfter(*this, *event);
     return handled;
 }
 

@@ -709,10 +709,7 @@ bool ReportPanel::event(QEvent* event)
     const bool handled = QAbstractScrollArea::event(event);
     // The caret alone, which blinks, would show the focus only half the
     // time; the frame shows it as on every other control.
-    if (event->type() == QEvent::Paint && hasFocus()) {
-        QPainter painter(this);
-        PaintFocusFrame(painter, rect());
-    }
+    PaintFocusFrameAfter(*this, *event);
     return handled;
 }
 
