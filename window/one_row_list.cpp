@@ -87,7 +87,7 @@ int OneRowList::SelectedRow() const
 
 void OneRowList::SelectAndShow(int row)
 {
-    if (model() == nullptr || row < 0 || row >= model()->rowCount(rootIndex())) {
+    if (row < 0 || row >= RowCount()) {
         return;
     }
     const QModelIndex index = model()->index(row, modelColumn(), rootIndex());
@@ -118,12 +118,14 @@ void OneRowList::setSelectionModel(QItemSelectionModel* selectionModel)
             &OneRowList::OnSelectionChanged);
 }
 
+int OneRowList::RowCount() const
+{
+    return model() == nullptr ? 0 : model()->rowCount(rootIndex());
+}
+
 void OneRowList::MoveBy(int rows)
 {
-    if (model() == nullptr) {
-        return;
-    }
-    const int count = model()->rowCount(rootIndex());
+    const int count = RowCount();
     if (count == 0) {
         return;
     }
@@ -144,7 +146,7 @@ void OneRowList::ShowRow(int row)
 void OneRowList::OnScrollBarAction(int action)
 {
     QScrollBar* bar = verticalScrollBar();
-    const int count = model() == nullptr ? 0 : model()->rowCount(rootIndex());
+    const int count = RowCount();
     switch (action) {
     case QAbstractSlider::SliderSingleStepAdd:
     case QAbstractSlider::SliderPageStepAdd:
@@ -185,7 +187,7 @@ void OneRowList::OnScrollBarValueChanged(int value)
     if (shown == selected || (selected < 0 && shown == 0)) {
         return;
     }
-    const int count = model() == nullptr ? 0 : model()->rowCount(rootIndex());
+    const int count = RowCount();
     if (shown >= 0 && shown < count) {
         SelectAndShow(shown);
     } else {
@@ -260,7 +262,7 @@ void OneRowList::keyPressEvent(QKeyEvent* event)
         SelectAndShow(0);
         break;
     case Qt::Key_End:
-        SelectAndShow(model() == nullptr ? -1 : model()->rowCount(rootIndex()) - 1);
+        SelectAndShow(RowCount() - 1);
         break;
     case Qt::Key_Left:
     case Qt::Key_Right:

@@ -41,6 +41,7 @@ protected:
                                                          const QEvent* event) const override;
 
 private:
+    [[nodiscard]] int RowCount() const;
     // The one place where "the list moved" becomes "the selection moved".
     void MoveBy(int rows);
     void ShowRow(int row);
