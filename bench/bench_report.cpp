@@ -2,6 +2,7 @@
 #include "plain_text_box.h"
 #include "report_panel.h"
 #include "startup_text.h"
+#include "window_layout.h"
 #include "worst_case.h"
 
 #include <QPlainTextEdit>
@@ -24,16 +25,11 @@ using collinear::ReportPanel;
 using collinear::bench::PaintWatch;
 using collinear::bench::ProcessEventsUntilIdle;
 
-const QRect kPanelGeometry(8, 296, 465, 129);
-
 std::unique_ptr<QWidget> WindowOfTheMainWindowsSize()
 {
     auto window = std::make_unique<QWidget>();
-    QFont font(QStringLiteral("Times New Roman"), 12);
-    font.setWeight(QFont::Normal);
-    font.setStyleHint(QFont::Serif);
-    window->setFont(font);
-    window->setFixedSize(481, 429);
+    window->setFont(collinear::WindowFont());
+    window->setFixedSize(collinear::kWindowSize);
     return window;
 }
 
@@ -86,7 +82,7 @@ void BM_ReportInReportPanel(benchmark::State& state)
 {
     const auto window = WindowOfTheMainWindowsSize();
     auto* panel = new ReportPanel(window.get());
-    panel->setGeometry(kPanelGeometry);
+    panel->setGeometry(collinear::kReportPanelGeometry);
     TimeSettingTheReport(state, *panel, *window);
 }
 
@@ -94,7 +90,7 @@ void BM_ReportInPlainTextEdit(benchmark::State& state)
 {
     const auto window = WindowOfTheMainWindowsSize();
     auto* box = new QPlainTextEdit(window.get());
-    box->setGeometry(kPanelGeometry);
+    box->setGeometry(collinear::kReportPanelGeometry);
     collinear::bench::MakeReadOnlyReportBox(*box);
     TimeSettingTheReport(state, *box, *window);
 }

@@ -6,9 +6,9 @@
 #include "point_table_model.h"
 #include "report_panel.h"
 #include "startup_text.h"
+#include "window_layout.h"
 
 #include <QColor>
-#include <QFont>
 #include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
@@ -19,23 +19,9 @@
 #include <QShortcut>
 #include <QStringListModel>
 
-#include <cmath>
-
 namespace collinear {
 
 namespace {
-
-constexpr double kTwipsPerPixel = 15.0;
-
-int Pixels(int twips)
-{
-    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
-}
-
-QRect FromTwips(int left, int top, int width, int height)
-{
-    return {Pixels(left), Pixels(top), Pixels(width), Pixels(height)};
-}
 
 const QColor kWindowBackground(192, 192, 255);
 const QColor kLabelBackground(255, 192, 128);
@@ -119,15 +105,12 @@ void MainWindow::CreateControls()
 {
     setWindowTitle(QStringLiteral("collinear.example.org  ")
                    + QStringLiteral("Геометрия - 3 точки, ориентирано лице"));
-    setFixedSize(Pixels(7215), Pixels(6435));
+    setFixedSize(kWindowSize);
     setAutoFillBackground(true);
     QPalette windowPalette = palette();
     windowPalette.setColor(QPalette::Window, kWindowBackground);
     setPalette(windowPalette);
-    QFont font(QStringLiteral("Times New Roman"), 12);
-    font.setWeight(QFont::Normal);
-    font.setStyleHint(QFont::Serif);
-    setFont(font);
+    setFont(WindowFont());
 
     for (auto& label : m_label1) {
         label = new QLabel(this);
@@ -182,7 +165,7 @@ void MainWindow::CreateControls()
     }
 
     m_text1 = new ReportPanel(this);
-    m_text1->setGeometry(FromTwips(120, 4440, 6975, 1935));
+    m_text1->setGeometry(kReportPanelGeometry);
     m_text1->setAccessibleName(QStringLiteral("Резултат"));
     m_text1->SetText(std::string(kStartupText));
 

@@ -6,6 +6,7 @@
 
 #include "main_window.h"
 #include "one_row_list.h"
+#include "window_reading.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -26,6 +27,8 @@ using collinear::Canvas;
 using collinear::kPointCounterLimit;
 using collinear::MainWindow;
 using collinear::PointTable;
+using collinear::testing::ReportHeadingLine;
+using collinear::testing::VisibleRow;
 
 namespace {
 
@@ -591,11 +594,6 @@ QString CheckRows(const MainWindow& window, const std::vector<Row>& rows)
     return {};
 }
 
-int VisibleRow(const QListView* list)
-{
-    return list->indexAt(list->viewport()->rect().center()).row();
-}
-
 // The lists are viewers: the three point lists show one row, which is the
 // selected one when there is one, and the step list shows the step.
 QString CheckListsShowWhatIsInForce(const MainWindow& window)
@@ -617,7 +615,7 @@ QString CheckListsShowWhatIsInForce(const MainWindow& window)
             .arg(selected);
     }
     const QListView* steps = window.List3();
-    const QString step = steps->indexAt(steps->viewport()->rect().center()).data().toString();
+    const QString step = collinear::testing::VisibleText(steps);
     if (step != QString::number(window.GridStep())) {
         return QStringLiteral("the step list shows \"%1\" with the step at %2")
             .arg(step)
@@ -722,7 +720,7 @@ QString CheckEffect(Effect effect, const Snapshot& before, const Snapshot& after
                                             : QStringLiteral("the step list"));
         }
         if (effect == Effect::Draw && before.rows.size() >= 3
-            && after.report.rfind("Търся, точки, лежащи на една права:\r\n", 0) != 0) {
+            && after.report.rfind(ReportHeadingLine(), 0) != 0) {
             return QStringLiteral("Чертай with %1 points wrote no report").arg(before.rows.size());
         }
         if (effect == Effect::Draw && before.rows.size() < 3 && after.report != before.report) {

@@ -3,6 +3,7 @@
 #include "one_row_list.h"
 #include "report_panel.h"
 #include "startup_text.h"
+#include "window_reading.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -20,7 +21,7 @@ namespace {
 const QColor kBlack(0, 0, 0);
 const QColor kWhiteColour(255, 255, 255);
 const QColor kOlive(128, 128, 0);
-const std::string kHeading = "Търся, точки, лежащи на една права:\r\n";
+const std::string kHeading = collinear::testing::ReportHeadingLine();
 
 QStringList Column(const MainWindow& window, PointTable::Column column)
 {

@@ -8,6 +8,7 @@
 #include "main_window.h"
 #include "one_row_list.h"
 #include "report_panel.h"
+#include "window_reading.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -24,23 +25,15 @@ using collinear::MainWindow;
 using collinear::OneRowList;
 using collinear::PointTable;
 using collinear::testing::PixelAt;
+using collinear::testing::ReportHeadingLine;
+using collinear::testing::VisibleRow;
+using collinear::testing::VisibleText;
 
 namespace {
 
 const QColor kBlack(0, 0, 0);
 const QColor kOlive(128, 128, 0);
 constexpr std::array kColumns{PointTable::X, PointTable::Y, PointTable::N};
-
-// The row a pupil sees: the one at the middle of the viewport.
-int VisibleRow(const QListView* list)
-{
-    return list->indexAt(list->viewport()->rect().center()).row();
-}
-
-QString VisibleText(const QListView* list)
-{
-    return list->indexAt(list->viewport()->rect().center()).data().toString();
-}
 
 int ViewSelectedRow(const QListView* list)
 {
@@ -353,8 +346,7 @@ private slots:
         QPushButton* draw = m_window->Command1(MainWindow::Draw);
         draw->setFocus();
         QTest::keyClick(draw, Qt::Key_Return);
-        QCOMPARE(m_window->ReportPanelText(),
-                 std::string("Търся, точки, лежащи на една права:\r\n10,10; 20,10; 30,10\r\n"));
+        QCOMPARE(m_window->ReportPanelText(), ReportHeadingLine() + "10,10; 20,10; 30,10\r\n");
         QPushButton* clear = m_window->Command1(MainWindow::Clear);
         clear->setFocus();
         QTest::keyClick(clear, Qt::Key_Enter, Qt::KeypadModifier);

@@ -1,5 +1,6 @@
 #include "report_panel.h"
 #include "startup_text.h"
+#include "window_layout.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -20,17 +21,6 @@
 using collinear::ReportPanel;
 
 namespace {
-
-// The window's font and the panel's place in it.
-QFont WindowFont()
-{
-    QFont font(QStringLiteral("Times New Roman"), 12);
-    font.setWeight(QFont::Normal);
-    font.setStyleHint(QFont::Serif);
-    return font;
-}
-
-const QRect kPanelGeometry(8, 296, 465, 129);
 
 // The report of 51 points on one line: the heading and a line per triple.
 std::string WorstCaseReport()
@@ -107,10 +97,10 @@ private slots:
     void init()
     {
         m_window = std::make_unique<QWidget>();
-        m_window->setFont(WindowFont());
+        m_window->setFont(collinear::WindowFont());
         m_window->setFixedSize(481, 429);
         m_panel = new ReportPanel(m_window.get());
-        m_panel->setGeometry(kPanelGeometry);
+        m_panel->setGeometry(collinear::kReportPanelGeometry);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
@@ -151,7 +141,7 @@ private slots:
         m_window->setFocus();
         // What the panel showed when it was a read-only QPlainTextEdit.
         auto* plain = new QPlainTextEdit(m_window.get());
-        plain->setGeometry(kPanelGeometry);
+        plain->setGeometry(collinear::kReportPanelGeometry);
         plain->setReadOnly(true);
         plain->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         plain->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -452,7 +442,7 @@ private slots:
         // the changed one must show.
         const auto freshPanel = [&](const QFont& font, QStyle* style) {
             auto* fresh = new ReportPanel(m_window.get());
-            fresh->setGeometry(kPanelGeometry);
+            fresh->setGeometry(collinear::kReportPanelGeometry);
             fresh->setFont(font);
             if (style != nullptr) {
                 fresh->setStyle(style);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "collinear_search.h"
+
+#include <QListView>
+#include <QString>
+
+#include <string>
+
+namespace collinear::testing {
+
+// The row a pupil sees in a one-row list: the one at the middle of its
+// viewport (-1 when the list is empty).
+inline int VisibleRow(const QListView* list)
+{
+    return list->indexAt(list->viewport()->rect().center()).row();
+}
+
+inline QString VisibleText(const QListView* list)
+{
+    return list->indexAt(list->viewport()->rect().center()).data().toString();
+}
+
+// The first line of every report, with its line end.
+inline std::string ReportHeadingLine()
+{
+    return std::string(kReportHeading) + std::string(kLineEnd);
+}
+
+} // namespace collinear::testing
