@@ -10,7 +10,7 @@ using namespace collinear;
 void BM_SearchWorstCase(benchmark::State& state)
 {
     const PointTable table = bench::WorstCaseTable();
-    bench::NullSurface surface;
+    NullSurface surface;
     std::size_t reportBytes = 0;
     for (auto _ : state) {
         auto report = FindCollinearTriples(table, surface);

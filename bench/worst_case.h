@@ -21,18 +21,6 @@ constexpr int WorstCaseX(int point)
     return kLineLeft + kPointSpacing * point;
 }
 
-// A drawing surface that draws nothing, so that only the search is timed.
-class NullSurface final : public DrawingSurface {
-public:
-    void SetBackground(Rgb /*colour*/) override { }
-    void ClearCanvas() override { }
-    void SetPenWidth(int /*width*/) override { }
-    void PlotDot(float /*x*/, float /*y*/) override { }
-    void PlotDot(float /*x*/, float /*y*/, Rgb /*colour*/) override { }
-    void DrawSegment(float /*x1*/, float /*y1*/, float /*x2*/, float /*y2*/) override { }
-    void SetPersistent(bool /*on*/) override { }
-};
-
 inline PointTable WorstCaseTable()
 {
     PointTable table;

@@ -110,22 +110,7 @@ void Canvas::PlotDot(float x, float y, Rgb colour)
 
 void Canvas::DrawSegment(float x1, float y1, float x2, float y2)
 {
-    if (!m_drawnSegments.insert(Segment{x1, y1, x2, y2, m_penWidth}).second) {
-        return;
-    }
-    EnsureImage();
-    QPainter painter(&m_image);
-    QPen pen(ForegroundColour(), m_penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    painter.setPen(pen);
-    const QLineF line(PixelCentre(x1, y1), PixelCentre(x2, y2));
-    painter.drawLine(line);
-    // A segment far outside the area has no finite bounding box worth
-    // repainting; the visible part is at most the whole widget.
-    const QRectF bounds
-        = QRectF(line.p1(), line.p2())
-              .normalized()
-              .adjusted(-m_penWidth - 1.0, -m_penWidth - 1.0, m_penWidth + 1.0, m_penWidth + 1.0);
-    update(bounds.toAlignedRect() & rect());
+    Record({Stroke::Kind::Segment, x1, y1, x2, y2, m_penWidth, ForegroundColour().rgb()});
 }
 
 void Canvas::SetPersistent(bool on)
@@ -135,26 +120,103 @@ void Canvas::SetPersistent(bool on)
 
 void Canvas::Dot(float x, float y, const QColor& colour)
 {
-    if (colour != ForegroundColour()) {
-        ForgetDrawnSegments();
+    Record({Stroke::Kind::Dot, x, y, x, y, m_penWidth, colour.rgb()});
+}
+
+void Canvas::Record(const Stroke& stroke)
+{
+    if (Paint(stroke)) {
+        m_strokes->push_back(stroke);
     }
-    EnsureImage();
-    QPainter painter(&m_image);
-    // A round-capped point is the disc of the pen's diameter, symmetric
-    // about the pixel; an aliased ellipse of the same size is not.
-    painter.setPen(QPen(colour, m_penWidth, Qt::SolidLine, Qt::RoundCap));
-    const QPointF centre = PixelCentre(x, y);
-    painter.drawPoint(centre);
-    const double radius = m_penWidth / 2.0;
-    const QRectF bounds(centre.x() - radius - 1.0, centre.y() - radius - 1.0, 2 * radius + 2.0,
+}
+
+bool Canvas::Paint(const Stroke& stroke)
+{
+    const QColor colour = QColor::fromRgb(stroke.colour);
+    const int width = stroke.width;
+    QRectF bounds;
+    if (stroke.kind == Stroke::Kind::Dot) {
+        if (stroke.colour != ForegroundColour().rgb()) {
+            ForgetDrawnSegments();
+        }
+        EnsureImage();
+        QPainter painter(&m_image);
+        // A round-capped point is the disc of the pen's diameter, symmetric
+        // about the pixel; an aliased ellipse of the same size is not.
+        painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap));
+        const QPointF centre = PixelCentre(stroke.x1, stroke.y1);
+        painter.drawPoint(centre);
+        const double radius = width / 2.0;
+        bounds = QRectF(centre.x() - radius - 1.0, centre.y() - radius - 1.0, 2 * radius + 2.0,
                         2 * radius + 2.0);
+    } else {
+        if (!m_drawnSegments.insert(Segment{stroke.x1, stroke.y1, stroke.x2, stroke.y2, width})
+                 .second) {
+            return false;
+        }
+        EnsureImage();
+        QPainter painter(&m_image);
+        painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const QLineF line(PixelCentre(stroke.x1, stroke.y1), PixelCentre(stroke.x2, stroke.y2));
+        painter.drawLine(line);
+        // A segment far outside the area has no finite bounding box worth
+        // repainting; the visible part is at most the whole widget.
+        bounds = QRectF(line.p1(), line.p2())
+                     .normalized()
+                     .adjusted(-width - 1.0, -width - 1.0, width + 1.0, width + 1.0);
+    }
     update(bounds.toAlignedRect() & rect());
+    return true;
+}
+
+CanvasPicture Canvas::Picture() const
+{
+    CanvasPicture picture;
+    picture.m_background = m_background;
+    picture.m_penWidth = m_penWidth;
+    picture.m_strokes = m_strokes;
+    picture.m_strokeCount = m_strokes->size();
+    return picture;
+}
+
+void Canvas::RestorePicture(const CanvasPicture& picture)
+{
+    m_background = picture.m_background;
+    FillImage();
+    if (picture.m_strokes != nullptr) {
+        // Strokes drawn after this picture was saved stay in the shared list
+        // for the pictures that have them; this one goes on in a list of its
+        // own.
+        m_strokes = picture.m_strokes->size() == picture.m_strokeCount
+            ? picture.m_strokes
+            : std::make_shared<std::vector<Stroke>>(
+                picture.m_strokes->begin(),
+                picture.m_strokes->begin() + static_cast<std::ptrdiff_t>(picture.m_strokeCount));
+        for (std::size_t index = 0; index < picture.m_strokeCount; ++index) {
+            Paint((*m_strokes)[index]);
+        }
+    }
+    m_penWidth = picture.m_penWidth;
+}
+
+bool CanvasPicture::SamePixels(const CanvasPicture& other) const
+{
+    if (m_background != other.m_background || m_strokeCount != other.m_strokeCount) {
+        return false;
+    }
+    if (m_strokes == other.m_strokes || m_strokeCount == 0) {
+        return true;
+    }
+    return std::equal(m_strokes->begin(),
+                      m_strokes->begin() + static_cast<std::ptrdiff_t>(m_strokeCount),
+                      other.m_strokes->begin());
 }
 
 void Canvas::FillImage()
 {
     EnsureImage();
     ForgetDrawnSegments();
+    m_strokes = std::make_shared<std::vector<Stroke>>();
     m_image.fill(m_background);
     update();
 }

@@ -7,9 +7,37 @@
 #include <QWidget>
 
 #include <cstddef>
+#include <memory>
 #include <unordered_set>
+#include <vector>
 
 namespace collinear {
+
+// One dot or segment as it went onto the picture.
+struct Stroke {
+    enum class Kind { Dot, Segment };
+    Kind kind = Kind::Dot;
+    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    int width = 1;
+    QRgb colour = 0;
+    bool operator==(const Stroke&) const = default;
+};
+
+// The picture as what was drawn since it was last filled: enough to paint
+// it again pixel for pixel at any display scale, in a few kilobytes instead
+// of an image. Saved pictures share the strokes they have in common: the
+// canvas only ever appends to a list of strokes, and a fill starts a new one.
+class CanvasPicture {
+public:
+    [[nodiscard]] bool SamePixels(const CanvasPicture& other) const;
+
+private:
+    friend class Canvas;
+    QColor m_background{Qt::white};
+    int m_penWidth = 1;
+    std::shared_ptr<std::vector<Stroke>> m_strokes;
+    std::size_t m_strokeCount = 0;
+};
 
 // The drawing area. Everything is drawn into an off-screen image at the
 // screen's device pixel ratio, so the picture is crisp at any display scale
@@ -32,6 +60,11 @@ public:
     [[nodiscard]] bool Persistent() const { return m_persistent; }
     [[nodiscard]] const QImage& Image() const { return m_image; }
     [[nodiscard]] QColor ForegroundColour() const;
+
+    [[nodiscard]] CanvasPicture Picture() const;
+    // Paints a saved picture again, exactly as it was, and takes up its
+    // pen width.
+    void RestorePicture(const CanvasPicture& picture);
 
     QSize sizeHint() const override;
 
@@ -67,6 +100,9 @@ private:
     void EnsureImage();
     void FillImage();
     void Dot(float x, float y, const QColor& colour);
+    // Paints a stroke into the image; true when it could change a pixel.
+    bool Paint(const Stroke& stroke);
+    void Record(const Stroke& stroke);
     void ForgetDrawnSegments();
     // The grid node of the current step nearest `position`, inside the area.
     [[nodiscard]] QPoint NearestNode(QPoint position) const;
@@ -91,6 +127,8 @@ private:
     // other colour. Drawing one of them again cannot change a pixel, so it is
     // skipped: a Draw with 51 points on one line repeats most of its 41,650.
     std::unordered_set<Segment, SegmentHash> m_drawnSegments;
+    // Every stroke since the picture was last filled, in order.
+    std::shared_ptr<std::vector<Stroke>> m_strokes = std::make_shared<std::vector<Stroke>>();
 };
 
 } // namespace collinear

@@ -43,4 +43,17 @@ protected:
     DrawingSurface& operator=(const DrawingSurface&) = default;
 };
 
+// A drawing surface that draws nothing: for a report made again from points
+// whose lines are already on the picture, and for timing the search alone.
+class NullSurface final : public DrawingSurface {
+public:
+    void SetBackground(Rgb /*colour*/) override { }
+    void ClearCanvas() override { }
+    void SetPenWidth(int /*width*/) override { }
+    void PlotDot(float /*x*/, float /*y*/) override { }
+    void PlotDot(float /*x*/, float /*y*/, Rgb /*colour*/) override { }
+    void DrawSegment(float /*x1*/, float /*y1*/, float /*x2*/, float /*y2*/) override { }
+    void SetPersistent(bool /*on*/) override { }
+};
+
 } // namespace collinear

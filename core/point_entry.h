@@ -37,6 +37,9 @@ public:
 
     [[nodiscard]] std::int16_t PointCounter() const { return m_pointCounter; }
     void ResetPointCounter() { m_pointCounter = 0; }
+    // Only for taking a step back or doing it again: the counter is what it
+    // was then, so the next point gets the serial it would have had.
+    void RestorePointCounter(std::int16_t counter) { m_pointCounter = counter; }
 
     [[nodiscard]] std::int16_t GridStep() const { return m_gridStep; }
     // Sets the step from the text of the step list's selected row. A text

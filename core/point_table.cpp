@@ -78,6 +78,19 @@ void PointTable::ClearAll()
     Notify([&](PointTableObserver& observer) { observer.Cleared(); });
 }
 
+PointTable::Contents PointTable::Save() const
+{
+    return {m_columns, m_selected};
+}
+
+void PointTable::Restore(const Contents& contents)
+{
+    Notify([&](PointTableObserver& observer) { observer.AboutToClear(); });
+    m_columns = contents.columns;
+    m_selected = contents.selected;
+    Notify([&](PointTableObserver& observer) { observer.Cleared(); });
+}
+
 int PointTable::SelectedRow(Column column) const
 {
     return m_selected[column];

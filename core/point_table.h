@@ -46,6 +46,17 @@ public:
     // A row outside the table selects nothing.
     void SelectRow(Column column, int row);
 
+    // The whole table, its texts and its selections, as one value, so that a
+    // step of the pupil's can be taken back.
+    struct Contents {
+        std::array<std::vector<std::string>, kColumnCount> columns;
+        std::array<int, kColumnCount> selected{-1, -1, -1};
+        bool operator==(const Contents&) const = default;
+    };
+    [[nodiscard]] Contents Save() const;
+    // Views hear it as the table cleared and filled anew.
+    void Restore(const Contents& contents);
+
     // An observer must be removed before it goes, or outlive the table.
     void AddObserver(PointTableObserver* observer);
     void RemoveObserver(PointTableObserver* observer);

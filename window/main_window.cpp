@@ -67,6 +67,7 @@ MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent)
     , m_picture1(new Canvas(this))
     , m_pointEntry(m_table, *m_picture1)
+    , m_history(new UndoHistory([this](const WindowState& state) { RestoreState(state); }, this))
 {
     CreateControls();
     ConnectEvents();
@@ -210,7 +211,7 @@ void MainWindow::ConnectEvents()
     m_picture1->installEventFilter(this);
     connect(m_picture1, &Canvas::pressed, this,
             [this](float x, float y, Qt::MouseButton /*button*/, Qt::KeyboardModifiers /*mods*/) {
-                m_pointEntry.AddPointAt(x, y);
+                RunStep([this, x, y] { m_pointEntry.AddPointAt(x, y); });
             });
     for (int index = 0; index < static_cast<int>(m_command1.size()); ++index) {
         connect(Command1(index), &QPushButton::clicked, this,
@@ -228,6 +229,21 @@ void MainWindow::ConnectEvents()
             = new QShortcut(QKeySequence::Delete, list, nullptr, nullptr, Qt::WidgetShortcut);
         connect(shortcut, &QShortcut::activated, this, [this] { PressButton(Delete); });
     }
+    // Wherever the focus is in the window. Redo answers to Ctrl+Shift+Z and
+    // to Ctrl+Y whatever the platform binds it to, as pupils know both.
+    auto* undo = new QShortcut(this);
+    undo->setKeys(QKeySequence::Undo);
+    connect(undo, &QShortcut::activated, this, &MainWindow::Undo);
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}) {
+        if (!redoKeys.contains(keys)) {
+            redoKeys.append(keys);
+        }
+    }
+    auto* redo = new QShortcut(this);
+    redo->setKeys(redoKeys);
+    connect(redo, &QShortcut::activated, this, &MainWindow::Redo);
 }
 
 void MainWindow::StartUp()
@@ -265,20 +281,93 @@ void MainWindow::PressButton(int index)
 {
     switch (index) {
     case Draw:
-        if (auto report = FindCollinearTriples(m_table, *m_picture1)) {
-            m_text1->SetText(std::move(*report));
-        }
+        RunStep([this] {
+            if (auto report = FindCollinearTriples(m_table, *m_picture1)) {
+                // The same report from other points is the same text: the
+                // search that made the shown one stays its source.
+                ReportSource source = *report == m_text1->Text()
+                    ? m_report
+                    : ReportSource{ReportSource::Kind::Search,
+                                   std::make_shared<const PointTable::Contents>(m_table.Save())};
+                SetReport(std::move(source), std::move(*report));
+            }
+        });
         break;
     case Clear:
-        ResetDrawing();
-        m_text1->SetText({});
+        RunStep([this] {
+            ResetDrawing();
+            SetReport({ReportSource::Kind::Empty, nullptr}, {});
+        });
         break;
     case Delete:
-        DeleteSelectedPoint();
+        RunStep([this] { DeleteSelectedPoint(); });
         break;
     default:
         break;
     }
+}
+
+template <typename Action>
+void MainWindow::RunStep(Action action)
+{
+    WindowState before = SaveState();
+    action();
+    m_history->Record(std::move(before), SaveState());
+}
+
+WindowState MainWindow::SaveState() const
+{
+    return {m_table.Save(), m_pointEntry.PointCounter(), m_report, m_picture1->Picture()};
+}
+
+void MainWindow::RestoreState(const WindowState& state)
+{
+    {
+        const QScopedValueRollback guard(m_changingSelection, true);
+        m_table.Restore(state.table);
+    }
+    m_pointEntry.RestorePointCounter(state.pointCounter);
+    const int row = state.table.selected[PointTable::X];
+    if (row >= 0) {
+        ShowSelectedRowInLists(row);
+    } else {
+        ClearPointSelections();
+    }
+    std::string text;
+    switch (state.report.kind) {
+    case ReportSource::Kind::StartUp:
+        text = kStartupText;
+        break;
+    case ReportSource::Kind::Empty:
+        break;
+    case ReportSource::Kind::Search: {
+        // The lines are on the saved picture already; only the text is
+        // wanted.
+        PointTable searched;
+        searched.Restore(*state.report.points);
+        NullSurface nothing;
+        text = FindCollinearTriples(searched, nothing).value_or(std::string());
+        break;
+    }
+    }
+    SetReport(state.report, std::move(text));
+    m_picture1->RestorePicture(state.picture);
+}
+
+void MainWindow::Undo()
+{
+    m_history->Undo();
+}
+
+void MainWindow::Redo()
+{
+    m_history->Redo();
+}
+
+void MainWindow::SetReport(ReportSource source, std::string text)
+{
+    m_report = std::move(source);
+    m_text1->SetText(std::move(text));
 }
 
 void MainWindow::OnPointSelectionChanged(PointTable::Column column)
@@ -348,7 +437,7 @@ void MainWindow::DeleteSelectedPoint()
 void MainWindow::ClearView()
 {
     m_picture1->ClearCanvas();
-    m_text1->SetText({});
+    SetReport({ReportSource::Kind::Empty, nullptr}, {});
     m_picture1->SetPenWidth(kSegmentPenWidth);
 }
 

@@ -3,6 +3,7 @@
 #include "canvas.h"
 #include "point_entry.h"
 #include "point_table.h"
+#include "undo_history.h"
 
 #include <QWidget>
 
@@ -37,6 +38,11 @@ public:
 
     void PressButton(int index);
     void ResetDrawing();
+    // Takes the last step back, or does the last step taken back again;
+    // nothing when there is none.
+    void Undo();
+    void Redo();
+    [[nodiscard]] const UndoHistory& History() const { return *m_history; }
 
     [[nodiscard]] const PointTable& Table() const { return m_table; }
     [[nodiscard]] int PointCounter() const { return m_pointEntry.PointCounter(); }
@@ -63,6 +69,14 @@ private:
     void ConnectEvents();
     void StartUp();
 
+    // Runs one of the pupil's steps, and keeps it for undo if it changed
+    // anything.
+    template <typename Action>
+    void RunStep(Action action);
+    [[nodiscard]] WindowState SaveState() const;
+    void RestoreState(const WindowState& state);
+    void SetReport(ReportSource source, std::string text);
+
     void SetGridStepFromList();
     void OnPointSelectionChanged(PointTable::Column column);
     void SelectPoint(PointTable::Column column, int row);
@@ -88,6 +102,8 @@ private:
     // that the change is not taken for the pupil's: the nested runs of the
     // selection handler would only repeat the same work.
     bool m_changingSelection = false;
+    ReportSource m_report;
+    UndoHistory* m_history = nullptr;
 };
 
 } // namespace collinear

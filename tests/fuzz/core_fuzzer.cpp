@@ -82,19 +82,6 @@ private:
     int m_penWidth = 0;
 };
 
-// Draws nothing and checks nothing: the core must not depend on what the
-// surface does.
-class NullSurface : public collinear::DrawingSurface {
-public:
-    void SetBackground(collinear::Rgb /*colour*/) override { }
-    void ClearCanvas() override { }
-    void SetPenWidth(int /*width*/) override { }
-    void PlotDot(float /*x*/, float /*y*/) override { }
-    void PlotDot(float /*x*/, float /*y*/, collinear::Rgb /*colour*/) override { }
-    void DrawSegment(float /*x1*/, float /*y1*/, float /*x2*/, float /*y2*/) override { }
-    void SetPersistent(bool /*on*/) override { }
-};
-
 bool IsWholeNumberText(const std::string& text)
 {
     std::size_t start = (!text.empty() && text[0] == '-') ? 1 : 0;
@@ -117,7 +104,9 @@ struct State {
 
     PointTable table;
     CheckingSurface checkingSurface;
-    NullSurface nullSurface;
+    // Draws nothing and checks nothing: the core must not depend on what
+    // the surface does.
+    collinear::NullSurface nullSurface;
     collinear::DrawingSurface& surface;
     collinear::PointEntry entry{table, surface};
     // True while every press since the last reset was at whole numbers.
