@@ -333,25 +333,29 @@ void MainWindow::RestoreState(const WindowState& state)
     } else {
         ClearPointSelections();
     }
-    std::string text;
-    switch (state.report.kind) {
-    case ReportSource::Kind::StartUp:
-        text = kStartupText;
-        break;
-    case ReportSource::Kind::Empty:
-        break;
-    case ReportSource::Kind::Search: {
-        // The lines are on the saved picture already; only the text is
-        // wanted.
-        PointTable searched;
-        searched.Restore(*state.report.points);
-        NullSurface nothing;
-        text = FindCollinearTriples(searched, nothing).value_or(std::string());
-        break;
+    // A report that the step left alone stays as it is shown, scrolled
+    // where the pupil left it.
+    if (!(state.report == m_report)) {
+        SetReport(state.report, ReportText(state.report));
     }
-    }
-    SetReport(state.report, std::move(text));
     m_picture1->RestorePicture(state.picture);
+}
+
+std::string MainWindow::ReportText(const ReportSource& source)
+{
+    switch (source.kind) {
+    case ReportSource::Kind::StartUp:
+        return std::string(kStartupText);
+    case ReportSource::Kind::Empty:
+        return {};
+    case ReportSource::Kind::Search:
+        break;
+    }
+    // The lines are on the saved picture already; only the text is wanted.
+    PointTable searched;
+    searched.Restore(*source.points);
+    NullSurface nothing;
+    return FindCollinearTriples(searched, nothing).value_or(std::string());
 }
 
 void MainWindow::Undo()

@@ -76,6 +76,7 @@ private:
     [[nodiscard]] WindowState SaveState() const;
     void RestoreState(const WindowState& state);
     void SetReport(ReportSource source, std::string text);
+    [[nodiscard]] static std::string ReportText(const ReportSource& source);
 
     void SetGridStepFromList();
     void OnPointSelectionChanged(PointTable::Column column);
