@@ -311,8 +311,17 @@ template <typename Action>
 void MainWindow::RunStep(Action action)
 {
     WindowState before = SaveState();
+    // Shared with the canvas until the step paints: a copy only then.
+    const QImage picture = m_picture1->Image();
     action();
-    m_history->Record(std::move(before), SaveState());
+    WindowState after = SaveState();
+    // A step whose new strokes changed no pixel, such as a line wholly under
+    // the dots at its ends, leaves nothing the pupil could see taken back.
+    const bool pictureChanged
+        = !after.picture.SamePixels(before.picture) && m_picture1->Image() != picture;
+    if (pictureChanged || !after.SameApartFromPicture(before)) {
+        m_history->Record(std::move(before), std::move(after));
+    }
 }
 
 WindowState MainWindow::SaveState() const
@@ -322,10 +331,15 @@ WindowState MainWindow::SaveState() const
 
 void MainWindow::RestoreState(const WindowState& state)
 {
+    // The lists let go of their rows before the table changes under them,
+    // and start from the top: a list that kept its place in the rows it had
+    // would take that place for a choice of the pupil's.
+    ClearPointSelections();
     {
         const QScopedValueRollback guard(m_changingSelection, true);
         m_table.Restore(state.table);
     }
+    ClearPointSelections();
     m_pointEntry.RestorePointCounter(state.pointCounter);
     const int row = state.table.selected[PointTable::X];
     if (row >= 0) {

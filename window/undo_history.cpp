@@ -38,10 +38,9 @@ private:
 
 } // namespace
 
-bool WindowState::Same(const WindowState& other) const
+bool WindowState::SameApartFromPicture(const WindowState& other) const
 {
-    return table == other.table && pointCounter == other.pointCounter && report == other.report
-        && picture.SamePixels(other.picture);
+    return table == other.table && pointCounter == other.pointCounter && report == other.report;
 }
 
 UndoHistory::UndoHistory(Restore restore, QObject* parent)
@@ -53,9 +52,6 @@ UndoHistory::UndoHistory(Restore restore, QObject* parent)
 
 void UndoHistory::Record(WindowState before, WindowState after)
 {
-    if (before.Same(after)) {
-        return;
-    }
     m_steps.push(new Step(m_restore, std::move(before), std::move(after)));
 }
 

@@ -31,7 +31,7 @@ struct WindowState {
     ReportSource report;
     CanvasPicture picture;
 
-    [[nodiscard]] bool Same(const WindowState& other) const;
+    [[nodiscard]] bool SameApartFromPicture(const WindowState& other) const;
 };
 
 // The steps that can be taken back (Ctrl+Z) and done again (Ctrl+Shift+Z,
@@ -46,8 +46,8 @@ public:
     using Restore = std::function<void(const WindowState&)>;
     UndoHistory(Restore restore, QObject* parent);
 
-    // A step that changed nothing is not kept. A new step drops the steps
-    // that were taken back and could have been done again.
+    // A new step drops the steps that were taken back and could have been
+    // done again.
     void Record(WindowState before, WindowState after);
     void Undo();
     void Redo();

@@ -17,6 +17,8 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -100,7 +102,7 @@ std::set<int> SelectedRows(const QAbstractItemView* view)
 }
 
 // What the event changes, as far as the checks after it care.
-enum class Effect { None, Press, Delete, Clear, Draw, Step };
+enum class Effect { None, Press, Delete, Clear, Draw, Step, Undo, Redo };
 
 struct Snapshot {
     std::vector<Row> rows;
@@ -392,6 +394,25 @@ public:
         return effect;
     }
 
+    // Ctrl+Z, Ctrl+Shift+Z or Ctrl+Y, wherever the focus is.
+    Effect UndoKey() { return HistoryKey(Qt::Key_Z, Qt::ControlModifier, Effect::Undo); }
+    Effect RedoKey()
+    {
+        return HistoryKey(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, Effect::Redo);
+    }
+    Effect RedoKeyY() { return HistoryKey(Qt::Key_Y, Qt::ControlModifier, Effect::Redo); }
+
+    Effect HistoryKey(Qt::Key key, Qt::KeyboardModifiers modifiers, Effect effect)
+    {
+        QWidget* focus = m_window.focusWidget() != nullptr ? m_window.focusWidget() : &m_window;
+        m_event = QStringLiteral("key 0x%1 modifiers 0x%2 on %3")
+                      .arg(static_cast<int>(key), 0, 16)
+                      .arg(static_cast<unsigned>(modifiers.toInt()), 0, 16)
+                      .arg(QString::fromLatin1(focus->metaObject()->className()));
+        QTest::keyClick(focus, key, modifiers);
+        return effect;
+    }
+
     Effect DeleteKey()
     {
         auto* list = AnyPointList();
@@ -464,6 +485,9 @@ const std::array kEventKinds{
     EventKind{"elsewhere", {20, 30, 30}, &EventStream::ClickElsewhere},
     EventKind{"wheel over a list", {20, 60, 50}, &EventStream::TurnWheel},
     EventKind{"scroll-bar track, thumb or menu", {10, 40, 30}, &EventStream::MoveScrollBar},
+    EventKind{"Ctrl+Z", {30, 40, 40}, &EventStream::UndoKey},
+    EventKind{"Ctrl+Shift+Z", {10, 15, 15}, &EventStream::RedoKey},
+    EventKind{"Ctrl+Y", {10, 15, 15}, &EventStream::RedoKeyY},
 };
 
 Effect EventStream::Next()
@@ -706,6 +730,10 @@ QString CheckEffect(Effect effect, const Snapshot& before, const Snapshot& after
                 .arg(before.rows.size());
         }
         [[fallthrough]];
+    case Effect::Undo:
+    case Effect::Redo:
+        // Checked against the stream's own record of the steps.
+        return {};
     case Effect::None:
         if (after.rows != before.rows) {
             return QStringLiteral("the table changed without a press, Изтрий or Чисти");
@@ -724,6 +752,79 @@ QString CheckEffect(Effect effect, const Snapshot& before, const Snapshot& after
     }
     return {};
 }
+
+// The window as far as undo and redo give it back, a report and the
+// picture by their hashes.
+struct Recorded {
+    std::vector<Row> rows;
+    int counter = 0;
+    int selectedRow = -1;
+    std::size_t report = 0;
+    std::size_t picture = 0;
+    bool operator==(const Recorded&) const = default;
+};
+
+Recorded Record(const Snapshot& snapshot, const MainWindow& window)
+{
+    const QImage& image = window.Picture1()->Image();
+    return {snapshot.rows, snapshot.counter, snapshot.selectedRow,
+            std::hash<std::string>{}(snapshot.report),
+            qHashBits(image.constBits(), static_cast<std::size_t>(image.sizeInBytes()))};
+}
+
+// The stream's own account of the steps that can be taken back and done
+// again: every press, Изтрий, Чисти and Чертай that changed the window.
+class StepRecord {
+public:
+    // What the window must be after the event; empty when it is not undo
+    // or redo.
+    std::optional<Recorded> Expected(Effect effect, const Recorded& before)
+    {
+        if (effect == Effect::Undo) {
+            return Move(m_done, m_undone, before, &Step::before);
+        }
+        if (effect == Effect::Redo) {
+            return Move(m_undone, m_done, before, &Step::after);
+        }
+        return std::nullopt;
+    }
+
+    void Stepped(Effect effect, const Recorded& before, const Recorded& after)
+    {
+        const bool step = effect == Effect::Press || effect == Effect::Delete
+            || effect == Effect::Clear || effect == Effect::Draw;
+        if (!step || before == after) {
+            return;
+        }
+        m_done.push_back({before, after});
+        if (m_done.size() > static_cast<std::size_t>(collinear::UndoHistory::kDepth)) {
+            m_done.pop_front();
+        }
+        m_undone.clear();
+    }
+
+    [[nodiscard]] std::size_t Done() const { return m_done.size(); }
+
+private:
+    struct Step {
+        Recorded before;
+        Recorded after;
+    };
+
+    static Recorded Move(std::deque<Step>& from, std::deque<Step>& to, const Recorded& current,
+                         Recorded Step::*state)
+    {
+        if (from.empty()) {
+            return current;
+        }
+        to.push_back(from.back());
+        from.pop_back();
+        return to.back().*state;
+    }
+
+    std::deque<Step> m_done;
+    std::deque<Step> m_undone;
+};
 
 // What a stream reached. A stream that no longer reaches a full table, the
 // limit, a selection in each list or every kind of event has lost the power
@@ -747,16 +848,24 @@ public:
         }
     }
 
+    void CountHistory(Effect effect, bool changed)
+    {
+        (effect == Effect::Undo ? m_undos : m_redos) += static_cast<int>(changed);
+    }
+
     [[nodiscard]] QString Summary() const
     {
         QString text = QStringLiteral("at most %1 stored, %2 presses refused at the limit, %3 "
-                                      "searches, selections in the lists %4/%5/%6; sent:")
+                                      "searches, selections in the lists %4/%5/%6, %7 steps taken "
+                                      "back, %8 done again; sent:")
                            .arg(m_mostRows)
                            .arg(m_refusedAtTheLimit)
                            .arg(m_searches)
                            .arg(m_selectionsIn[0])
                            .arg(m_selectionsIn[1])
-                           .arg(m_selectionsIn[2]);
+                           .arg(m_selectionsIn[2])
+                           .arg(m_undos)
+                           .arg(m_redos);
         for (std::size_t kind = 0; kind < kEventKinds.size(); ++kind) {
             text += QStringLiteral(" %1 %2,")
                         .arg(m_sent[kind])
@@ -781,6 +890,11 @@ public:
         if (m_searches < kEnough) {
             missed << QStringLiteral("searches (%1)").arg(m_searches);
         }
+        if (m_undos < kEnough || m_redos < kEnough) {
+            missed << QStringLiteral("steps taken back (%1) and done again (%2)")
+                          .arg(m_undos)
+                          .arg(m_redos);
+        }
         for (std::size_t list = 0; list < m_selectionsIn.size(); ++list) {
             if (m_selectionsIn[list] < kEnough) {
                 missed << QStringLiteral("a selection in point list %1").arg(list);
@@ -801,6 +915,8 @@ private:
     std::size_t m_mostRows = 0;
     int m_refusedAtTheLimit = 0;
     int m_searches = 0;
+    int m_undos = 0;
+    int m_redos = 0;
     std::array<int, 3> m_selectionsIn{};
 };
 
@@ -853,7 +969,9 @@ private slots:
 
         EventStream stream(window, seed);
         Coverage coverage;
+        StepRecord steps;
         Snapshot before = Take(window);
+        Recorded recorded = Record(before, window);
         const int count = EventCount();
         for (int index = 0; index < count; ++index) {
             const Effect effect = stream.Next();
@@ -883,6 +1001,21 @@ private slots:
                                      .arg(index)
                                      .arg(stream.Event(), failure)));
             }
+            const Recorded now = Record(after, window);
+            if (const auto expected = steps.Expected(effect, recorded)) {
+                if (now != *expected) {
+                    QFAIL(qPrintable(QStringLiteral("seed %1, event %2 (%3): the window is not as "
+                                                    "it was recorded %4 the step")
+                                         .arg(seed)
+                                         .arg(index)
+                                         .arg(stream.Event(),
+                                              effect == Effect::Undo ? QStringLiteral("before")
+                                                                     : QStringLiteral("after"))));
+                }
+                coverage.CountHistory(effect, now != recorded);
+            }
+            steps.Stepped(effect, recorded, now);
+            recorded = now;
             coverage.Count(stream, effect, before, after);
             before = std::move(after);
         }
