@@ -485,9 +485,9 @@ const std::array kEventKinds{
     EventKind{"elsewhere", {20, 30, 30}, &EventStream::ClickElsewhere},
     EventKind{"wheel over a list", {20, 60, 50}, &EventStream::TurnWheel},
     EventKind{"scroll-bar track, thumb or menu", {10, 40, 30}, &EventStream::MoveScrollBar},
-    EventKind{"Ctrl+Z", {30, 40, 40}, &EventStream::UndoKey},
-    EventKind{"Ctrl+Shift+Z", {10, 15, 15}, &EventStream::RedoKey},
-    EventKind{"Ctrl+Y", {10, 15, 15}, &EventStream::RedoKeyY},
+    EventKind{"Ctrl+Z", {10, 40, 40}, &EventStream::UndoKey},
+    EventKind{"Ctrl+Shift+Z", {3, 15, 15}, &EventStream::RedoKey},
+    EventKind{"Ctrl+Y", {3, 15, 15}, &EventStream::RedoKeyY},
 };
 
 Effect EventStream::Next()
