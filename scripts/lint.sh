@@ -26,7 +26,7 @@ echo "clang-tidy:"
 # Generated moc sources are Qt's, not ours; the fuzzer is built by its own
 # project with clang and is checked there by the compiler.
 run-clang-tidy -quiet -p "$build" -j "$jobs" \
-    "^$root/(core|canvas|window|app|tests/(core|canvas|window|stream))/[^/]+\.cpp\$" \
+    "^$root/(core|canvas|window|window/report|app|tests/(core|canvas|window|stream))/[^/]+\.cpp\$" \
     >"$build/clang-tidy.log" 2>&1 || {
     grep -E "(warning|error):" "$build/clang-tidy.log" | sort -u >&2
     echo "lint.sh: clang-tidy found problems; the whole log is $build/clang-tidy.log" >&2
@@ -36,5 +36,5 @@ run-clang-tidy -quiet -p "$build" -j "$jobs" \
 echo "cppcheck:"
 cd "$root"
 cppcheck --enable=warning,performance,portability --error-exitcode=1 --inline-suppr \
-    --std=c++20 --library=qt --quiet -I core -I canvas -I window core canvas window app
+    --std=c++20 --library=qt --quiet -I core -I canvas -I window -I window/report core canvas window app
 echo "lint: clean"
