@@ -234,19 +234,51 @@ void Canvas::paintEvent(QPaintEvent* event)
                       QRectF(QPointF(dirty.topLeft()) * m_image.devicePixelRatio(),
                              QSizeF(dirty.size()) * m_image.devicePixelRatio()));
     if (hasFocus() && m_keyboardCursorShown) {
-        // A cross in the selection colour shows where Space would press:
-        // four arms round the dot, never outside the cursor's rectangle, so
-        // that repainting that rectangle removes all of it.
-        const QRect cross = KeyboardCursorRect();
-        const int x = m_keyboardCursor.x();
-        const int y = m_keyboardCursor.y();
-        const QColor colour = palette().color(QPalette::Highlight);
-        painter.setClipRect(cross);
-        painter.fillRect(QRect(cross.left(), y, 4, 1), colour);
-        painter.fillRect(QRect(x + 3, y, 4, 1), colour);
-        painter.fillRect(QRect(x, cross.top(), 1, 4), colour);
-        painter.fillRect(QRect(x, y + 3, 1, 4), colour);
+        PaintKeyboardCursor(painter);
     }
+}
+
+void Canvas::PaintKeyboardCursor(QPainter& painter) const
+{
+    // A square frame one pixel wide round the node in the selection colour,
+    // clear of the dot on the node, and a mark in each of the dot's corners:
+    // at a step of 5 the dots on the neighbouring nodes cover the frame's
+    // sides, and the gaps between four dots are all that is left to show
+    // the cursor. It touches the picture only where the picture shows the
+    // background, so every pixel of every dot stays as drawn at any display
+    // scale. It stays inside the cursor's rectangle, so repainting that
+    // rectangle removes all of it.
+    const qreal ratio = m_image.devicePixelRatio();
+    const QRect device = QRectF(QPointF(KeyboardCursorRect().topLeft()) * ratio,
+                                QSizeF(KeyboardCursorRect().size()) * ratio)
+                             .toAlignedRect()
+        & m_image.rect();
+    if (device.isEmpty()) {
+        return;
+    }
+    const QPointF node = PixelCentre(static_cast<float>(m_keyboardCursor.x()),
+                                     static_cast<float>(m_keyboardCursor.y()));
+    QImage frame(device.size(), QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::transparent);
+    const QRgb colour = palette().color(QPalette::Highlight).rgb();
+    const QRgb background = m_background.rgb();
+    for (int y = device.top(); y <= device.bottom(); ++y) {
+        for (int x = device.left(); x <= device.right(); ++x) {
+            // How far the device pixel's middle lies from the node's, along
+            // the nearer and the farther axis, in drawing-area pixels.
+            const double across = std::abs((x + 0.5) / ratio - node.x());
+            const double down = std::abs((y + 0.5) / ratio - node.y());
+            const double farther = std::max(across, down);
+            const double nearer = std::min(across, down);
+            const bool onFrame
+                = (farther > 4.5 && farther < 5.5) || (nearer > 1.5 && farther < 3.5);
+            if (onFrame && m_image.pixel(x, y) == background) {
+                frame.setPixel(x - device.left(), y - device.top(), colour);
+            }
+        }
+    }
+    frame.setDevicePixelRatio(ratio);
+    painter.drawImage(QPointF(device.topLeft()) / ratio, frame);
 }
 
 void Canvas::keyPressEvent(QKeyEvent* event)

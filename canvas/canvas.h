@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <unordered_set>
 
+class QPainter;
+
 namespace collinear {
 
 // The drawing area. Everything is drawn into an off-screen image at the
@@ -73,6 +75,7 @@ private:
     void MoveKeyboardCursor(QPoint node);
     [[nodiscard]] QRect KeyboardCursorRect() const;
     [[nodiscard]] QRect KeyboardCursorUpdateRect() const;
+    void PaintKeyboardCursor(QPainter& painter) const;
 
     QImage m_image;
     QColor m_background{Qt::white};

@@ -171,12 +171,12 @@ private slots:
             QTest::keyClick(canvas, Qt::Key_Up);
         }
         QCOMPARE(canvas->KeyboardCursor().y(), 0);
-        QCOMPARE(PixelAt(*canvas, 245, 0), kWhiteColour);
-        const QColor cross = canvas->palette().color(QPalette::Highlight);
-        QCOMPARE(canvas->grab().toImage().pixelColor(QPoint(239, 0) * canvas->devicePixelRatio()),
-                 cross);
+        QCOMPARE(PixelAt(*canvas, 240, 0), kWhiteColour);
+        const QColor frame = canvas->palette().color(QPalette::Highlight);
+        QCOMPARE(canvas->grab().toImage().pixelColor(QPoint(240, 0) * canvas->devicePixelRatio()),
+                 frame);
 
-        // After a mouse press the cross would stand at the raw press, not at
+        // After a mouse press the cursor would stand at the raw press, not at
         // the stored point, so it goes until the keyboard is used again.
         QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(202, 100));
         QVERIFY(canvas->hasFocus());
