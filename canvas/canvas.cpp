@@ -3,7 +3,9 @@
 #include "point_entry.h"
 
 #include <QAccessibleWidget>
+#include <QClipboard>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -211,6 +213,13 @@ void Canvas::MoveKeyboardCursor(QPoint node)
     update(KeyboardCursorUpdateRect());
 }
 
+void Canvas::CopyPicture() const
+{
+    // The image keeps its device pixel ratio, so a program that pastes it
+    // knows its size in logical pixels; the clipboard offers it as PNG.
+    QGuiApplication::clipboard()->setImage(m_image);
+}
+
 QRect Canvas::KeyboardCursorRect() const
 {
     constexpr int kArm = 6;
@@ -283,6 +292,11 @@ void Canvas::PaintKeyboardCursor(QPainter& painter) const
 
 void Canvas::keyPressEvent(QKeyEvent* event)
 {
+    if (event->matches(QKeySequence::Copy)) {
+        CopyPicture();
+        event->accept();
+        return;
+    }
     QPoint moved = m_keyboardCursor;
     switch (event->key()) {
     case Qt::Key_Left:

@@ -43,6 +43,11 @@ public:
     void SetKeyboardStep(int pixels);
     [[nodiscard]] QPoint KeyboardCursor() const { return m_keyboardCursor; }
 
+    // Puts the picture on the clipboard as an image, exactly as drawn, at
+    // the device resolution and without the keyboard cursor: the way out
+    // for a drawing that the program never writes to a file.
+    void CopyPicture() const;
+
 signals:
     // A mouse press, as the drawing-area pixel that contains it.
     void pressed(float x, float y, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);

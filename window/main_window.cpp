@@ -146,7 +146,9 @@ void MainWindow::CreateControls()
     m_picture1->setAccessibleName(QStringLiteral("Чертожно поле"));
     m_picture1->setAccessibleDescription(
         QStringLiteral("Щракнете, за да поставите точка в най-близкия възел на мрежата. "
-                       "Стрелките местят курсора със стъпката, интервал поставя точка."));
+                       "Стрелките местят курсора със стъпката, интервал поставя точка. "
+                       "Ctrl+C копира рисунката като изображение, а Ctrl+Shift+C — от всяко място "
+                       "в прозореца."));
 
     const std::array<QRect, 3> listGeometry{FromTwips(2880, 3960, 735, 345),
                                             FromTwips(4200, 3960, 855, 345),
@@ -208,6 +210,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 void MainWindow::ConnectEvents()
 {
     m_picture1->installEventFilter(this);
+    // The picture goes to the clipboard from anywhere in the window; Ctrl+C
+    // alone copies it only from the drawing area, since the report panel's
+    // Ctrl+C copies its text.
+    auto* copyPicture = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this);
+    connect(copyPicture, &QShortcut::activated, m_picture1, &Canvas::CopyPicture);
     connect(m_picture1, &Canvas::pressed, this,
             [this](float x, float y, Qt::MouseButton /*button*/, Qt::KeyboardModifiers /*mods*/) {
                 m_pointEntry.AddPointAt(x, y);
