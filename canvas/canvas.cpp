@@ -15,6 +15,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace collinear {
 
@@ -33,11 +34,32 @@ QPointF PixelCentre(float x, float y)
     return {static_cast<double>(x) + 0.5, static_cast<double>(y) + 0.5};
 }
 
-// Screen readers hear the drawing area as a canvas, not a generic client.
+// Screen readers hear the drawing area as a canvas, not a generic client,
+// and its description starts with where the keyboard cursor stands: a
+// reader speaks the description on focus and again on each change, so the
+// pupil hears the node first and the help after it.
+class CanvasAccessible : public QAccessibleWidget {
+public:
+    explicit CanvasAccessible(Canvas* canvas)
+        : QAccessibleWidget(canvas, QAccessible::Canvas)
+    {
+    }
+
+    [[nodiscard]] QString text(QAccessible::Text kind) const override
+    {
+        QString text = QAccessibleWidget::text(kind);
+        if (kind != QAccessible::Description) {
+            return text;
+        }
+        const QString where = static_cast<const Canvas*>(widget())->KeyboardCursorText();
+        return text.isEmpty() ? where : where + QStringLiteral(". ") + text;
+    }
+};
+
 QAccessibleInterface* CreateCanvasAccessible(const QString& /*className*/, QObject* object)
 {
     if (auto* canvas = qobject_cast<Canvas*>(object)) {
-        return new QAccessibleWidget(canvas, QAccessible::Canvas);
+        return new CanvasAccessible(canvas);
     }
     return nullptr;
 }
@@ -213,6 +235,27 @@ void Canvas::MoveKeyboardCursor(QPoint node)
     update(KeyboardCursorUpdateRect());
 }
 
+void Canvas::SetSerialAtNode(SerialAtNode serialAt)
+{
+    m_serialAtNode = std::move(serialAt);
+}
+
+QString Canvas::KeyboardCursorText() const
+{
+    QString text = QStringLiteral("%1, %2").arg(m_keyboardCursor.x()).arg(m_keyboardCursor.y());
+    const QString serial = m_serialAtNode ? m_serialAtNode(m_keyboardCursor) : QString();
+    if (!serial.isEmpty()) {
+        text += QStringLiteral(", точка ") + serial;
+    }
+    return text;
+}
+
+void Canvas::AnnounceKeyboardCursor()
+{
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
 void Canvas::CopyPicture() const
 {
     // The image keeps its device pixel ratio, so a program that pastes it
@@ -318,6 +361,9 @@ void Canvas::keyPressEvent(QKeyEvent* event)
         update(KeyboardCursorUpdateRect());
         emit pressed(static_cast<float>(m_keyboardCursor.x()),
                      static_cast<float>(m_keyboardCursor.y()), Qt::NoButton, event->modifiers());
+        // Also after a refused press: the reader then says the point that
+        // already stands there, and nothing more.
+        AnnounceKeyboardCursor();
         event->accept();
         return;
     default:
@@ -327,7 +373,11 @@ void Canvas::keyPressEvent(QKeyEvent* event)
     m_keyboardCursorShown = true;
     // A move past the edge stops at the last node inside the area.
     m_keyboardAnchor = NearestNode(moved);
+    const QPoint before = m_keyboardCursor;
     MoveKeyboardCursor(m_keyboardAnchor);
+    if (m_keyboardCursor != before) {
+        AnnounceKeyboardCursor();
+    }
     event->accept();
 }
 

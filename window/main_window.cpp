@@ -215,6 +215,14 @@ void MainWindow::ConnectEvents()
     // Ctrl+C copies its text.
     auto* copyPicture = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this);
     connect(copyPicture, &QShortcut::activated, m_picture1, &Canvas::CopyPicture);
+    m_picture1->SetSerialAtNode([this](QPoint node) {
+        for (int row = 0; row < m_table.RowCount(); ++row) {
+            if (m_table.ReadX(row) == node.x() && m_table.ReadY(row) == node.y()) {
+                return FromUtf8(m_table.Text(PointTable::N, row));
+            }
+        }
+        return QString();
+    });
     connect(m_picture1, &Canvas::pressed, this,
             [this](float x, float y, Qt::MouseButton /*button*/, Qt::KeyboardModifiers /*mods*/) {
                 m_pointEntry.AddPointAt(x, y);
