@@ -3,7 +3,9 @@
 #include "point_entry.h"
 
 #include <QAccessibleWidget>
+#include <QClipboard>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -13,6 +15,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace collinear {
 
@@ -31,11 +34,32 @@ QPointF PixelCentre(float x, float y)
     return {static_cast<double>(x) + 0.5, static_cast<double>(y) + 0.5};
 }
 
-// Screen readers hear the drawing area as a canvas, not a generic client.
+// Screen readers hear the drawing area as a canvas, not a generic client,
+// and its description starts with where the keyboard cursor stands: a
+// reader speaks the description on focus and again on each change, so the
+// pupil hears the node first and the help after it.
+class CanvasAccessible : public QAccessibleWidget {
+public:
+    explicit CanvasAccessible(Canvas* canvas)
+        : QAccessibleWidget(canvas, QAccessible::Canvas)
+    {
+    }
+
+    [[nodiscard]] QString text(QAccessible::Text kind) const override
+    {
+        QString text = QAccessibleWidget::text(kind);
+        if (kind != QAccessible::Description) {
+            return text;
+        }
+        const QString where = static_cast<const Canvas*>(widget())->KeyboardCursorText();
+        return text.isEmpty() ? where : where + QStringLiteral(". ") + text;
+    }
+};
+
 QAccessibleInterface* CreateCanvasAccessible(const QString& /*className*/, QObject* object)
 {
     if (auto* canvas = qobject_cast<Canvas*>(object)) {
-        return new QAccessibleWidget(canvas, QAccessible::Canvas);
+        return new CanvasAccessible(canvas);
     }
     return nullptr;
 }
@@ -273,6 +297,34 @@ void Canvas::MoveKeyboardCursor(QPoint node)
     update(KeyboardCursorUpdateRect());
 }
 
+void Canvas::SetSerialAtNode(SerialAtNode serialAt)
+{
+    m_serialAtNode = std::move(serialAt);
+}
+
+QString Canvas::KeyboardCursorText() const
+{
+    QString text = QStringLiteral("%1, %2").arg(m_keyboardCursor.x()).arg(m_keyboardCursor.y());
+    const QString serial = m_serialAtNode ? m_serialAtNode(m_keyboardCursor) : QString();
+    if (!serial.isEmpty()) {
+        text += QStringLiteral(", точка ") + serial;
+    }
+    return text;
+}
+
+void Canvas::AnnounceKeyboardCursor()
+{
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+void Canvas::CopyPicture() const
+{
+    // The image keeps its device pixel ratio, so a program that pastes it
+    // knows its size in logical pixels; the clipboard offers it as PNG.
+    QGuiApplication::clipboard()->setImage(m_image);
+}
+
 QRect Canvas::KeyboardCursorRect() const
 {
     constexpr int kArm = 6;
@@ -296,23 +348,60 @@ void Canvas::paintEvent(QPaintEvent* event)
                       QRectF(QPointF(dirty.topLeft()) * m_image.devicePixelRatio(),
                              QSizeF(dirty.size()) * m_image.devicePixelRatio()));
     if (hasFocus() && m_keyboardCursorShown) {
-        // A cross in the selection colour shows where Space would press:
-        // four arms round the dot, never outside the cursor's rectangle, so
-        // that repainting that rectangle removes all of it.
-        const QRect cross = KeyboardCursorRect();
-        const int x = m_keyboardCursor.x();
-        const int y = m_keyboardCursor.y();
-        const QColor colour = palette().color(QPalette::Highlight);
-        painter.setClipRect(cross);
-        painter.fillRect(QRect(cross.left(), y, 4, 1), colour);
-        painter.fillRect(QRect(x + 3, y, 4, 1), colour);
-        painter.fillRect(QRect(x, cross.top(), 1, 4), colour);
-        painter.fillRect(QRect(x, y + 3, 1, 4), colour);
+        PaintKeyboardCursor(painter);
     }
+}
+
+void Canvas::PaintKeyboardCursor(QPainter& painter) const
+{
+    // A square frame one pixel wide round the node in the selection colour,
+    // clear of the dot on the node, and a mark in each of the dot's corners:
+    // at a step of 5 the dots on the neighbouring nodes cover the frame's
+    // sides, and the gaps between four dots are all that is left to show
+    // the cursor. It touches the picture only where the picture shows the
+    // background, so every pixel of every dot stays as drawn at any display
+    // scale. It stays inside the cursor's rectangle, so repainting that
+    // rectangle removes all of it.
+    const qreal ratio = m_image.devicePixelRatio();
+    const QRect device = QRectF(QPointF(KeyboardCursorRect().topLeft()) * ratio,
+                                QSizeF(KeyboardCursorRect().size()) * ratio)
+                             .toAlignedRect()
+        & m_image.rect();
+    if (device.isEmpty()) {
+        return;
+    }
+    const QPointF node = PixelCentre(static_cast<float>(m_keyboardCursor.x()),
+                                     static_cast<float>(m_keyboardCursor.y()));
+    QImage frame(device.size(), QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::transparent);
+    const QRgb colour = palette().color(QPalette::Highlight).rgb();
+    const QRgb background = m_background.rgb();
+    for (int y = device.top(); y <= device.bottom(); ++y) {
+        for (int x = device.left(); x <= device.right(); ++x) {
+            // How far the device pixel's middle lies from the node's, along
+            // the nearer and the farther axis, in drawing-area pixels.
+            const double across = std::abs((x + 0.5) / ratio - node.x());
+            const double down = std::abs((y + 0.5) / ratio - node.y());
+            const double farther = std::max(across, down);
+            const double nearer = std::min(across, down);
+            const bool onFrame
+                = (farther > 4.5 && farther < 5.5) || (nearer > 1.5 && farther < 3.5);
+            if (onFrame && m_image.pixel(x, y) == background) {
+                frame.setPixel(x - device.left(), y - device.top(), colour);
+            }
+        }
+    }
+    frame.setDevicePixelRatio(ratio);
+    painter.drawImage(QPointF(device.topLeft()) / ratio, frame);
 }
 
 void Canvas::keyPressEvent(QKeyEvent* event)
 {
+    if (event->matches(QKeySequence::Copy)) {
+        CopyPicture();
+        event->accept();
+        return;
+    }
     QPoint moved = m_keyboardCursor;
     switch (event->key()) {
     case Qt::Key_Left:
@@ -334,6 +423,9 @@ void Canvas::keyPressEvent(QKeyEvent* event)
         update(KeyboardCursorUpdateRect());
         emit pressed(static_cast<float>(m_keyboardCursor.x()),
                      static_cast<float>(m_keyboardCursor.y()), Qt::NoButton, event->modifiers());
+        // Also after a refused press: the reader then says the point that
+        // already stands there, and nothing more.
+        AnnounceKeyboardCursor();
         event->accept();
         return;
     default:
@@ -343,7 +435,11 @@ void Canvas::keyPressEvent(QKeyEvent* event)
     m_keyboardCursorShown = true;
     // A move past the edge stops at the last node inside the area.
     m_keyboardAnchor = NearestNode(moved);
+    const QPoint before = m_keyboardCursor;
     MoveKeyboardCursor(m_keyboardAnchor);
+    if (m_keyboardCursor != before) {
+        AnnounceKeyboardCursor();
+    }
     event->accept();
 }
 

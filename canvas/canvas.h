@@ -4,12 +4,16 @@
 
 #include <QColor>
 #include <QImage>
+#include <QString>
 #include <QWidget>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <unordered_set>
 #include <vector>
+
+class QPainter;
 
 namespace collinear {
 
@@ -74,6 +78,20 @@ public:
     void SetKeyboardStep(int pixels);
     [[nodiscard]] QPoint KeyboardCursor() const { return m_keyboardCursor; }
 
+    // The serial of the point stored at a node, as the N list shows it, or
+    // an empty text where none stands there. The canvas keeps no points; the
+    // window that owns them answers.
+    using SerialAtNode = std::function<QString(QPoint node)>;
+    void SetSerialAtNode(SerialAtNode serialAt);
+    // Where the keyboard cursor stands, as a screen reader says it: "x, y",
+    // and "точка N" where a point stands on that node.
+    [[nodiscard]] QString KeyboardCursorText() const;
+
+    // Puts the picture on the clipboard as an image, exactly as drawn, at
+    // the device resolution and without the keyboard cursor: the way out
+    // for a drawing that the program never writes to a file.
+    void CopyPicture() const;
+
 signals:
     // A mouse press, as the drawing-area pixel that contains it.
     void pressed(float x, float y, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
@@ -109,6 +127,10 @@ private:
     void MoveKeyboardCursor(QPoint node);
     [[nodiscard]] QRect KeyboardCursorRect() const;
     [[nodiscard]] QRect KeyboardCursorUpdateRect() const;
+    void PaintKeyboardCursor(QPainter& painter) const;
+    // Tells a screen reader that the cursor's node, or what stands on it,
+    // may have changed.
+    void AnnounceKeyboardCursor();
 
     QImage m_image;
     QColor m_background{Qt::white};
@@ -123,6 +145,7 @@ private:
     // press it would stand at the raw press, not at the point stored.
     bool m_keyboardCursorShown = false;
     int m_keyboardStep = 5;
+    SerialAtNode m_serialAtNode;
     // Segments drawn in the foreground colour since the picture last got any
     // other colour. Drawing one of them again cannot change a pixel, so it is
     // skipped: a Draw with 51 points on one line repeats most of its 41,650.

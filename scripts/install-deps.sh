@@ -6,11 +6,12 @@ set -eu
 # The Debian package is built with debhelper (dpkg-buildpackage also wants
 # build-essential) and judged by lintian and devscripts' hardening-check.
 # The accessibility test reads the real window in Xvfb over the AT-SPI bus
-# with pyatspi, and clicks and types in it with xdotool.
+# with pyatspi, clicks and types in it with xdotool and reads the clipboard
+# with xclip.
 packages="g++ cmake ninja-build make pkg-config qt6-base-dev libgl-dev libgtest-dev
 libbenchmark-dev fonts-liberation2 fontconfig dpkg-dev desktop-file-utils appstream
 clang-format clang-tidy cppcheck locales qt6-translations-l10n build-essential debhelper
-devscripts lintian xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi"
+devscripts lintian xvfb xdotool xclip dbus-daemon at-spi2-core python3-pyatspi"
 
 missing=""
 for package in $packages; do

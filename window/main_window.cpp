@@ -147,7 +147,9 @@ void MainWindow::CreateControls()
     m_picture1->setAccessibleName(QStringLiteral("Чертожно поле"));
     m_picture1->setAccessibleDescription(
         QStringLiteral("Щракнете, за да поставите точка в най-близкия възел на мрежата. "
-                       "Стрелките местят курсора със стъпката, интервал поставя точка."));
+                       "Стрелките местят курсора със стъпката, интервал поставя точка. "
+                       "Ctrl+C копира рисунката като изображение, а Ctrl+Shift+C — от всяко място "
+                       "в прозореца."));
 
     const std::array<QRect, 3> listGeometry{FromTwips(2880, 3960, 735, 345),
                                             FromTwips(4200, 3960, 855, 345),
@@ -209,6 +211,19 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 void MainWindow::ConnectEvents()
 {
     m_picture1->installEventFilter(this);
+    // The picture goes to the clipboard from anywhere in the window; Ctrl+C
+    // alone copies it only from the drawing area, since the report panel's
+    // Ctrl+C copies its text.
+    auto* copyPicture = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this);
+    connect(copyPicture, &QShortcut::activated, m_picture1, &Canvas::CopyPicture);
+    m_picture1->SetSerialAtNode([this](QPoint node) {
+        for (int row = 0; row < m_table.RowCount(); ++row) {
+            if (m_table.ReadX(row) == node.x() && m_table.ReadY(row) == node.y()) {
+                return FromUtf8(m_table.Text(PointTable::N, row));
+            }
+        }
+        return QString();
+    });
     connect(m_picture1, &Canvas::pressed, this,
             [this](float x, float y, Qt::MouseButton /*button*/, Qt::KeyboardModifiers /*mods*/) {
                 RunStep([this, x, y] { m_pointEntry.AddPointAt(x, y); });

@@ -6,14 +6,18 @@ the program to start as the only argument. It places three points on one
 line by real X clicks, presses „Чертай“ through the button's action, then
 reads the report back, follows the caret and the selection that the text
 interface and real keys and clicks set, and checks the names and roles of
-every control. Every wait has a deadline; a failed check ends the run with
+every control. On the drawing area it copies the picture to the clipboard
+and reads it back with xclip, and follows the keyboard cursor by the
+area's description. Every wait has a deadline; a failed check ends the run with
 exit status 1 and says what was expected.
 """
 
 import os
+import struct
 import subprocess
 import sys
 import time
+import zlib
 
 try:
     import pyatspi
@@ -75,9 +79,14 @@ def wait_until(what, condition):
 
 
 class Events:
-    """Every text event of the program, in the order they came."""
+    """Every text and description event of the program, in the order they came."""
 
-    TYPES = ("object:text-changed", "object:text-caret-moved", "object:text-selection-changed")
+    TYPES = (
+        "object:text-changed",
+        "object:text-caret-moved",
+        "object:text-selection-changed",
+        "object:property-change:accessible-description",
+    )
 
     def __init__(self):
         self.seen = []
@@ -150,6 +159,63 @@ def press(button):
     names = [action.getName(i) for i in range(action.nActions)]
     check("Press" in names, "%r offers %s" % (button.name, names))
     action.doAction(names.index("Press"))
+
+
+def png_rows(data):
+    """The (r, g, b) rows of an 8-bit, non-interlaced RGB or RGBA PNG."""
+    chunks, position = {}, 8
+    while position < len(data):
+        length, kind = struct.unpack(">I4s", data[position : position + 8])
+        chunks[kind] = chunks.get(kind, b"") + data[position + 8 : position + 8 + length]
+        position += 12 + length
+    width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", chunks[b"IHDR"])
+    check(data.startswith(b"\x89PNG") and depth == 8 and colour in (2, 6) and not interlace,
+          "the clipboard's image/png is no plain PNG")
+    n, stride = (3 if colour == 2 else 4), width * (3 if colour == 2 else 4)
+    raw, rows, up = zlib.decompress(chunks[b"IDAT"]), [], bytearray(stride)
+    for y in range(height):
+        start = y * (stride + 1)
+        kind, line = raw[start], bytearray(raw[start + 1 : start + 1 + stride])
+        for i in range(stride):
+            a, b, c = (line[i - n] if i >= n else 0), up[i], (up[i - n] if i >= n else 0)
+            p = a + b - c
+            paeth = min((abs(p - a), 0, a), (abs(p - b), 1, b), (abs(p - c), 2, c))[2]
+            line[i] = (line[i] + (0, a, b, (a + b) // 2, paeth)[kind]) & 255
+        rows.append([tuple(line[x : x + 3]) for x in range(0, stride, n)])
+        up = line
+    return rows
+
+
+def clipboard(target):
+    try:
+        return subprocess.run(["xclip", "-selection", "clipboard", "-t", target, "-o"],
+                              check=True, timeout=10, capture_output=True).stdout
+    except FileNotFoundError:
+        raise Failure("xclip is missing (scripts/install-deps.sh installs it)") from None
+
+
+def check_copied_picture(canvas, points):
+    """The clipboard holds the picture: the points as dots 5 pixels wide on one
+    line 1 pixel wide, on white, and nothing else (no cursor, no frame)."""
+    targets = clipboard("TARGETS").decode().split()
+    check("image/png" in targets, "clipboard targets %s" % targets)
+    rows = png_rows(clipboard("image/png"))
+    extents = canvas.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    size = (len(rows[0]), len(rows))
+    check(size == (extents.width, extents.height), "copied picture of %s" % (size,))
+    black = {(x, points[0][1]) for x in range(points[0][0], points[-1][0] + 1)}
+    for px, py in points:
+        black |= {(px + dx, py + dy) for dx in range(-2, 3) for dy in range(-2, 3)
+                  if dx * dx + dy * dy <= 5}
+    for y, row in enumerate(rows):
+        for x, colour in enumerate(row):
+            wanted = (0, 0, 0) if (x, y) in black else (255, 255, 255)
+            check(colour == wanted, "copied pixel (%d, %d) is %s" % (x, y, colour))
+
+
+def description(accessible):
+    accessible.clear_cache()
+    return accessible.description
 
 
 def find_window(program):
@@ -268,6 +334,29 @@ def run(program_path):
         wait_until("the triple-click's selection", lambda: selection(panel) == line)
         events.wait_for("triple-click", mark, "object:text-selection-changed", panel)
         check(text.getText(*line) == HEADING + "\n", "triple-click text")
+
+        # Tab from the panel to the drawing area: the keyboard cursor stands
+        # where the last point went, and the description says so first.
+        xdotool("key", "Tab")
+        wait_until("the drawing area's focus", lambda: canvas.getState().contains(
+            pyatspi.STATE_FOCUSED))
+        said = description(canvas)
+        check(said.startswith("35, 50, точка 3. "), "drawing area on focus %r" % said)
+        check("Ctrl+Shift+C" in said, "no copy keys in %r" % said)
+        xdotool("key", "ctrl+c")
+        check_copied_picture(canvas, [(15, 50), (25, 50), (35, 50)])
+
+        # Space on the point there is refused and reads it again; each arrow
+        # and each Space raises a change that a screen reader speaks.
+        for key, where in (("space", "35, 50, точка 3"), ("Right", "40, 50"),
+                           ("space", "40, 50, точка 4"), ("Left", "35, 50, точка 3")):
+            mark = events.mark()
+            xdotool("key", key)
+            events.wait_for("description after %s" % key, mark,
+                            "object:property-change:accessible-description", canvas)
+            said = description(canvas)
+            check(said.startswith(where + ". "), "after %s the drawing area reads %r" % (key, said))
+        wait_until("four rows in the N list", lambda: len(children(numbers)) == 4)
 
         # „Чисти“ empties the panel, and a screen reader hears it.
         mark = events.mark()

@@ -154,6 +154,57 @@ private slots:
         QCOMPARE(before.pixelColor(QPoint(40, 40) * before.devicePixelRatio()), QColor(Qt::black));
     }
 
+    void keyboardCursorLeavesEveryDotAsDrawn_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<bool>("dotOnTheCursor");
+        for (const int step : {5, 50}) {
+            QTest::addRow("step %d, on a dot", step) << step << true;
+            QTest::addRow("step %d, beside dots", step) << step << false;
+        }
+    }
+
+    void keyboardCursorLeavesEveryDotAsDrawn()
+    {
+        QFETCH(int, step);
+        QFETCH(bool, dotOnTheCursor);
+        m_canvas->show();
+        m_canvas->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_canvas.get()));
+        m_canvas->SetKeyboardStep(step);
+        QTest::keyClick(m_canvas.get(), Qt::Key_Right);
+        QTest::keyClick(m_canvas.get(), Qt::Key_Left); // shown, back on its node
+        // Dots on the nodes round the cursor (they touch it at a step of 5)
+        // and a line through it.
+        const QPoint node = m_canvas->KeyboardCursor();
+        m_canvas->SetPenWidth(5);
+        for (const int dx : {-step, 0, step}) {
+            for (const int dy : {-step, 0, step}) {
+                if (dx != 0 || dy != 0 || dotOnTheCursor) {
+                    m_canvas->PlotDot(static_cast<float>(node.x() + dx),
+                                      static_cast<float>(node.y() + dy));
+                }
+            }
+        }
+        m_canvas->SetPenWidth(1);
+        m_canvas->DrawSegment(0, static_cast<float>(node.y()), 466, static_cast<float>(node.y()));
+
+        const QImage& picture = m_canvas->Image();
+        const QImage screen = m_canvas->grab().toImage().convertToFormat(picture.format());
+        int changed = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const bool same = screen.pixel(x, y) == picture.pixel(x, y);
+                QVERIFY2(same || picture.pixel(x, y) == qRgb(255, 255, 255),
+                         qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
+                changed += static_cast<int>(!same);
+            }
+        }
+        // The cursor shows at least in the four gaps between the dots round it.
+        QVERIFY2(changed >= 12 * std::pow(picture.devicePixelRatio(), 2),
+                 qPrintable(QString::number(changed)));
+    }
+
 private:
     std::unique_ptr<Canvas> m_canvas;
 };

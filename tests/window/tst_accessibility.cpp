@@ -142,6 +142,7 @@ private slots:
         // Placing points is the canvas's whole use, and nothing else on the
         // window says how.
         QVERIFY(canvas->text(QAccessible::Description).contains(QStringLiteral("точка")));
+        QVERIFY(canvas->text(QAccessible::Description).contains(QStringLiteral("Ctrl+Shift+C")));
         QVERIFY(canvas->state().focusable);
     }
 

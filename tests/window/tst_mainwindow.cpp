@@ -5,7 +5,9 @@
 #include "startup_text.h"
 #include "window_reading.h"
 
+#include <QClipboard>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -171,17 +173,62 @@ private slots:
             QTest::keyClick(canvas, Qt::Key_Up);
         }
         QCOMPARE(canvas->KeyboardCursor().y(), 0);
-        QCOMPARE(PixelAt(*canvas, 245, 0), kWhiteColour);
-        const QColor cross = canvas->palette().color(QPalette::Highlight);
-        QCOMPARE(canvas->grab().toImage().pixelColor(QPoint(239, 0) * canvas->devicePixelRatio()),
-                 cross);
+        QCOMPARE(PixelAt(*canvas, 240, 0), kWhiteColour);
+        const QColor frame = canvas->palette().color(QPalette::Highlight);
+        QCOMPARE(canvas->grab().toImage().pixelColor(QPoint(240, 0) * canvas->devicePixelRatio()),
+                 frame);
 
-        // After a mouse press the cross would stand at the raw press, not at
+        // After a mouse press the cursor would stand at the raw press, not at
         // the stored point, so it goes until the keyboard is used again.
         QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(202, 100));
         QVERIFY(canvas->hasFocus());
         QCOMPARE(canvas->grab().toImage().pixelColor(QPoint(196, 100) * canvas->devicePixelRatio()),
                  kWhiteColour);
+    }
+
+    void copyKeysPutThePictureOnTheClipboard_data()
+    {
+        QTest::addColumn<int>("control"); // 0 the drawing area, 1 the report panel, 2 the X list
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<bool>("picture");
+        const Qt::KeyboardModifiers shift = Qt::ControlModifier | Qt::ShiftModifier;
+        QTest::newRow("Ctrl+C on the drawing area")
+            << 0 << Qt::KeyboardModifiers(Qt::ControlModifier) << true;
+        QTest::newRow("Ctrl+Shift+C in the report panel") << 1 << shift << true;
+        QTest::newRow("Ctrl+Shift+C in the X list") << 2 << shift << true;
+        QTest::newRow("Ctrl+C in the report panel copies text")
+            << 1 << Qt::KeyboardModifiers(Qt::ControlModifier) << false;
+    }
+
+    void copyKeysPutThePictureOnTheClipboard()
+    {
+        QFETCH(int, control);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(bool, picture);
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        Click(13, 48);
+        Click(23, 48);
+        Click(33, 52);
+        m_window->Command1(MainWindow::Draw)->click();
+        Canvas* canvas = m_window->Picture1();
+        QTest::keyClick(canvas, Qt::Key_Left); // the cursor shows, next to a point
+        QGuiApplication::clipboard()->clear();
+        const std::array<QWidget*, 3> controls{canvas, m_window->Text1(), m_window->List1(0)};
+        QWidget* widget = controls.at(static_cast<std::size_t>(control));
+        widget->setFocus();
+        QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(widget, Qt::Key_C, modifiers);
+        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+        QCOMPARE(copied->hasImage(), picture);
+        if (!picture) {
+            QVERIFY(copied->text().endsWith(QStringLiteral(":\n15,50; 25,50; 35,50")));
+            return;
+        }
+        // The picture as drawn, at the device resolution: no cursor on it.
+        const auto image = qvariant_cast<QImage>(copied->imageData());
+        QCOMPARE(image.devicePixelRatio(), canvas->Image().devicePixelRatio());
+        QCOMPARE(image.convertToFormat(canvas->Image().format()), canvas->Image());
     }
 
     void drawWithTooFewPointsKeepsTheExplanation()
