@@ -142,7 +142,7 @@ private slots:
         // Placing points is the canvas's whole use, and nothing else on the
         // window says how.
         QVERIFY(canvas->text(QAccessible::Description).contains(QStringLiteral("точка")));
-        for (const QString keys :
+        for (const QString& keys :
              {QStringLiteral("Ctrl+Shift+C"), QStringLiteral("Ctrl+Z"), QStringLiteral("Ctrl+Y")}) {
             QVERIFY2(canvas->text(QAccessible::Description).contains(keys), qPrintable(keys));
         }
