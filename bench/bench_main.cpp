@@ -1,4 +1,5 @@
 #include "main_window.h"
+#include "one_row_list.h"
 #include "paint_watch.h"
 #include "worst_case.h"
 
@@ -26,11 +27,15 @@
 // measured in a new process of this program, started with
 //   --probe=bare   an empty 481 x 429 window, shown until it has painted;
 //   --probe=main   the main window shown until it has painted, then the
-//                  worst-case Draw until it has repainted.
+//                  worst-case Draw until it has repainted;
+//   --probe=history  the same, then as many steps as undo keeps, each a
+//                  worst-case Draw (a point chosen, which clears the
+//                  lines, then „Чертай“); run at display scale 2.
 // A probe prints three numbers: microseconds from the start of main() to the
 // first paint, the monotonic clock at the first paint (so that the parent
 // can tell the time from launching the process, loading Qt included), and
-// VmRSS in kB (from /proc/self/status) at the end.
+// VmRSS in kB (from /proc/self/status) at the end; the history probe
+// prints a fourth, VmRSS after the steps.
 
 namespace {
 
@@ -74,7 +79,7 @@ int RunProbe(const std::string& what, const QElapsedTimer& sinceStart)
     if (what == "bare") {
         window = &bare.emplace();
         window->setFixedSize(481, 429);
-    } else if (what == "main") {
+    } else if (what == "main" || what == "history") {
         window = &main.emplace();
     } else {
         return 2;
@@ -98,8 +103,18 @@ int RunProbe(const std::string& what, const QElapsedTimer& sinceStart)
             return 1;
         }
     }
-    std::printf("%lld %lld %ld\n", static_cast<long long>(firstPaint), paintedAt,
+    std::printf("%lld %lld %ld", static_cast<long long>(firstPaint), paintedAt,
                 ResidentKilobytes());
+    if (what == "history") {
+        collinear::OneRowList* list = main->List1(collinear::PointTable::N);
+        for (int step = 0; step < collinear::UndoHistory::kDepth + 20; ++step) {
+            list->SelectAndShow(step % kWorstCasePoints);
+            main->Command1(MainWindow::Draw)->click();
+        }
+        ProcessEventsUntilIdle();
+        std::printf(" %ld %d", ResidentKilobytes(), main->History().Steps().count());
+    }
+    std::printf("\n");
     return 0;
 }
 
@@ -107,11 +122,17 @@ struct ProbeResult {
     long firstPaintMicroseconds = -1;
     long launchToPaintMicroseconds = -1;
     long residentKilobytes = -1;
+    // The history probe's: resident after its steps, and how many it kept.
+    long residentAfterStepsKilobytes = -1;
+    long stepsKept = -1;
 };
 
-ProbeResult ProbeInNewProcess(const char* what)
+ProbeResult ProbeInNewProcess(const char* what,
+                              const QProcessEnvironment& environment
+                              = QProcessEnvironment::systemEnvironment())
 {
     QProcess probe;
+    probe.setProcessEnvironment(environment);
     probe.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     const long long launchedAt = MonotonicMicroseconds();
     probe.start(QCoreApplication::applicationFilePath(),
@@ -121,11 +142,16 @@ ProbeResult ProbeInNewProcess(const char* what)
         return {};
     }
     const QList<QByteArray> numbers = probe.readAllStandardOutput().simplified().split(' ');
-    if (numbers.size() != 3) {
+    if (numbers.size() != 3 && numbers.size() != 5) {
         return {};
     }
-    return {numbers[0].toLong(), static_cast<long>(numbers[1].toLongLong() - launchedAt),
-            numbers[2].toLong()};
+    ProbeResult result{numbers[0].toLong(), static_cast<long>(numbers[1].toLongLong() - launchedAt),
+                       numbers[2].toLong()};
+    if (numbers.size() == 5) {
+        result.residentAfterStepsKilobytes = numbers[3].toLong();
+        result.stepsKept = numbers[4].toLong();
+    }
+    return result;
 }
 
 long Median(std::vector<long> values)
@@ -182,6 +208,25 @@ void AddProbeContext()
     benchmark::AddCustomContext("rss_main_window_after_worst_case_draw_kB",
                                 std::to_string(mainResident) + " ("
                                     + Percent(mainResident, bareResident) + ")");
+
+    // The undo history at its largest: display scale 2, where a picture
+    // would be 1.5 MB, and every step kept a worst-case Draw.
+    QProcessEnvironment scaled = QProcessEnvironment::systemEnvironment();
+    scaled.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    std::vector<long> historyGrowth;
+    long stepsKept = -1;
+    for (int run = 0; run < kProbeRuns; ++run) {
+        const ProbeResult history = ProbeInNewProcess("history", scaled);
+        historyGrowth.push_back(history.residentAfterStepsKilobytes < 0
+                                    ? -1
+                                    : history.residentAfterStepsKilobytes
+                                        - history.residentKilobytes);
+        stepsKept = history.stepsKept;
+    }
+    benchmark::AddCustomContext("rss_growth_of_undo_history_at_scale_2_kB",
+                                std::to_string(Median(historyGrowth)) + " ("
+                                    + std::to_string(stepsKept)
+                                    + " steps kept, each a worst-case Draw)");
 }
 
 } // namespace
