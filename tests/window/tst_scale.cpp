@@ -6,6 +6,7 @@
 #include "main_window.h"
 #include "one_row_list.h"
 #include "report_panel.h"
+#include "window_reading.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -191,8 +192,7 @@ private slots:
         QCOMPARE(shown(PointTable::N, 2), QStringLiteral("3"));
         QTest::mouseClick(m_window->Command1(MainWindow::Draw), Qt::LeftButton);
         QCOMPARE(m_window->ReportPanelText(),
-                 "Търся, точки, лежащи на една права:\r\n"
-                 "15,150; 215,150; 400,150\r\n");
+                 collinear::testing::ReportHeadingLine() + "15,150; 215,150; 400,150\r\n");
     }
 
 private:
