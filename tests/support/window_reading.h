@@ -1,10 +1,13 @@
 #pragma once
 
 #include "collinear_search.h"
+#include "main_window.h"
 
 #include <QListView>
 #include <QString>
+#include <QTest>
 
+#include <memory>
 #include <string>
 
 namespace collinear::testing {
@@ -19,6 +22,17 @@ inline int VisibleRow(const QListView* list)
 inline QString VisibleText(const QListView* list)
 {
     return list->indexAt(list->viewport()->rect().center()).data().toString();
+}
+
+// A new main window, shown on the screen; empty if it never was.
+inline std::unique_ptr<MainWindow> ShownMainWindow()
+{
+    auto window = std::make_unique<MainWindow>();
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get())) {
+        return nullptr;
+    }
+    return window;
 }
 
 // The first line of every report, with its line end.

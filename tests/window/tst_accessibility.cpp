@@ -1,5 +1,6 @@
 #include "main_window.h"
 #include "one_row_list.h"
+#include "window_reading.h"
 
 #include <QAccessible>
 #include <QLabel>
@@ -82,9 +83,8 @@ class TestAccessibility : public QObject {
 private slots:
     void init()
     {
-        m_window = std::make_unique<MainWindow>();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window = collinear::testing::ShownMainWindow();
+        QVERIFY(m_window != nullptr);
     }
 
     void cleanup() { m_window.reset(); }

@@ -110,9 +110,8 @@ class TestUndo : public QObject {
 private slots:
     void init()
     {
-        m_window = std::make_unique<MainWindow>();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window = collinear::testing::ShownMainWindow();
+        QVERIFY(m_window != nullptr);
     }
 
     void cleanup() { m_window.reset(); }
