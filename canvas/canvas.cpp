@@ -134,6 +134,11 @@ void Canvas::PlotDot(float x, float y, Rgb colour)
 
 void Canvas::DrawSegment(float x1, float y1, float x2, float y2)
 {
+    // Most segments of a Draw were drawn already; they are skipped before
+    // anything else is looked up.
+    if (m_drawnSegments.contains(Segment{x1, y1, x2, y2, m_penWidth})) {
+        return;
+    }
     Record({Stroke::Kind::Segment, x1, y1, x2, y2, m_penWidth, ForegroundColour().rgb()});
 }
 
