@@ -205,20 +205,26 @@ void BM_DeletePoint(benchmark::State& state)
 std::unique_ptr<MainWindow> WindowAfterClearingTheWorstCase()
 {
     auto window = ShownWindow();
-    if (window) {
+    if (!window) {
+        return nullptr;
+    }
+    // The keys are the window's shortcuts, which only an active window has.
+    window->activateWindow();
+    if (QTest::qWaitForWindowActive(window.get())) {
         ResetWithPoints(*window, kWorstCasePoints);
         window->Command1(MainWindow::Draw)->click();
         window->Command1(MainWindow::Clear)->click();
         ProcessEventsUntilIdle();
+        return window;
     }
-    return window;
+    return nullptr;
 }
 
 void TimeHistoryKey(benchmark::State& state, bool undo)
 {
     const auto window = WindowAfterClearingTheWorstCase();
     if (!window) {
-        state.SkipWithError("the window was never shown");
+        state.SkipWithError("the window was never shown and active");
         return;
     }
     PaintWatch watch{window->Picture1(), window->Text1()->viewport()};
