@@ -139,7 +139,7 @@ void Canvas::DrawSegment(float x1, float y1, float x2, float y2)
     if (m_drawnSegments.contains(Segment{x1, y1, x2, y2, m_penWidth})) {
         return;
     }
-    Record({Stroke::Kind::Segment, x1, y1, x2, y2, m_penWidth, ForegroundColour().rgb()});
+    Record({Stroke::Kind::Segment, x1, y1, x2, y2, m_penWidth, ForegroundColour().rgba()});
 }
 
 void Canvas::SetPersistent(bool on)
@@ -149,7 +149,7 @@ void Canvas::SetPersistent(bool on)
 
 void Canvas::Dot(float x, float y, const QColor& colour)
 {
-    Record({Stroke::Kind::Dot, x, y, x, y, m_penWidth, colour.rgb()});
+    Record({Stroke::Kind::Dot, x, y, x, y, m_penWidth, colour.rgba()});
 }
 
 void Canvas::Record(const Stroke& stroke)
@@ -161,11 +161,15 @@ void Canvas::Record(const Stroke& stroke)
 
 bool Canvas::Paint(const Stroke& stroke)
 {
-    const QColor colour = QColor::fromRgb(stroke.colour);
+    if (stroke.kind == Stroke::Kind::ForgetSegments) {
+        ForgetDrawnSegments();
+        return true;
+    }
+    const QColor colour = QColor::fromRgba(stroke.colour);
     const int width = stroke.width;
     QRectF bounds;
     if (stroke.kind == Stroke::Kind::Dot) {
-        if (stroke.colour != ForegroundColour().rgb()) {
+        if (stroke.colour != ForegroundColour().rgba()) {
             ForgetDrawnSegments();
         }
         EnsureImage();
@@ -262,18 +266,15 @@ void Canvas::EnsureImage()
     if (m_image.size() == wanted && m_image.devicePixelRatio() == ratio) {
         return;
     }
-    QImage image(wanted, QImage::Format_RGB32);
-    image.setDevicePixelRatio(ratio);
-    image.fill(m_background);
-    if (!m_image.isNull()) {
-        // Keep what was drawn when the widget moves to a screen of another
-        // scale; the old picture is scaled rather than lost.
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRectF(QPointF(0, 0), QSizeF(m_image.deviceIndependentSize())), m_image);
-    }
-    m_image = image;
+    m_image = QImage(wanted, QImage::Format_RGB32);
+    m_image.setDevicePixelRatio(ratio);
+    m_image.fill(m_background);
+    // When the widget moves to a screen of another scale, what was drawn is
+    // painted again, crisp at the new scale, and as a saved picture would be.
     ForgetDrawnSegments();
+    for (const Stroke& stroke : *m_strokes) {
+        Paint(stroke);
+    }
 }
 
 void Canvas::SetKeyboardStep(int pixels)
@@ -467,7 +468,7 @@ void Canvas::changeEvent(QEvent* event)
     // A new palette may bring another foreground colour, in which a
     // segment drawn before would come out differently.
     if (event->type() == QEvent::PaletteChange) {
-        ForgetDrawnSegments();
+        Record({Stroke::Kind::ForgetSegments});
     }
     QWidget::changeEvent(event);
 }

@@ -17,9 +17,11 @@ class QPainter;
 
 namespace collinear {
 
-// One dot or segment as it went onto the picture.
+// One dot or segment as it went onto the picture; or the moment the canvas
+// forgot which segments it had drawn (a new palette), after which the same
+// segment is drawn again.
 struct Stroke {
-    enum class Kind { Dot, Segment };
+    enum class Kind { Dot, Segment, ForgetSegments };
     Kind kind = Kind::Dot;
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     int width = 1;

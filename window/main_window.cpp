@@ -76,6 +76,9 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    // The steps go first: they would restore into a window half taken down.
+    delete m_history;
+    m_history = nullptr;
     // The models watch the table, which goes before the base class deletes
     // the children: take the views down first, then the models.
     qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));

@@ -30,7 +30,7 @@ public:
     }
 
 private:
-    const UndoHistory::Restore& m_restore;
+    UndoHistory::Restore m_restore;
     WindowState m_before;
     WindowState m_after;
     bool m_recorded = true;

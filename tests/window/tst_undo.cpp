@@ -138,6 +138,15 @@ private slots:
         });
         QTest::addRow("Чисти") << nothing
                                << Action([](MainWindow& w) { PressButton(w, MainWindow::Clear); });
+        // The lines drawn again in another foreground colour come back in it.
+        QTest::addRow("Чисти after a new palette") << Action([](MainWindow& w) {
+            PressButton(w, MainWindow::Draw);
+            QPalette palette = w.Picture1()->palette();
+            palette.setColor(QPalette::WindowText, QColor(0, 0, 160));
+            w.Picture1()->setPalette(palette);
+            w.List1(PointTable::N)->SelectAndShow(2);
+            PressButton(w, MainWindow::Draw);
+        }) << Action([](MainWindow& w) { PressButton(w, MainWindow::Clear); });
     }
 
     void eachStepIsTakenBackAndDoneAgainExactly()
@@ -225,10 +234,16 @@ private slots:
             QCOMPARE(window.Table().RowCount(), 1);
             Undo(control);
         }
-        // Nothing left to take back, nothing to do again: nothing happens.
-        const Seen seen = Look(window);
+        // Nothing left to take back, and after a new step nothing to do
+        // again: the keys do nothing.
+        const Seen start = Look(window);
         Undo(window.Picture1());
-        COMPARE_SEEN(Look(window), seen);
+        Undo(window.List3());
+        COMPARE_SEEN(Look(window), start);
+        Press(window, 30, 30);
+        const Seen pressed = Look(window);
+        QTest::keyClick(window.Picture1(), Qt::Key_Y, Qt::ControlModifier);
+        COMPARE_SEEN(Look(window), pressed);
     }
 
     void anUndonePointGivesBackItsSerialAndItsPlaceUnderTheLimit()
@@ -244,8 +259,10 @@ private slots:
         QCOMPARE(window.Table().Text(PointTable::N, 50), std::string("51"));
         // The new step dropped the one that could have been done again.
         QVERIFY(!window.History().Steps().canRedo());
+        const int steps = window.History().Steps().count();
         Press(window, 220, 150);
         QCOMPARE(window.Table().RowCount(), 51);
+        QCOMPARE(window.History().Steps().count(), steps);
     }
 
 private:
