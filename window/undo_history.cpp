@@ -10,8 +10,8 @@ namespace {
 
 class Step final : public QUndoCommand {
 public:
-    Step(const UndoHistory::Restore& restore, WindowState before, WindowState after)
-        : m_restore(restore)
+    Step(UndoHistory::Restore restore, WindowState before, WindowState after)
+        : m_restore(std::move(restore))
         , m_before(std::move(before))
         , m_after(std::move(after))
     {
