@@ -215,21 +215,31 @@ CanvasPicture Canvas::Picture() const
 void Canvas::RestorePicture(const CanvasPicture& picture)
 {
     m_background = picture.m_background;
-    FillImage();
-    if (picture.m_strokes != nullptr) {
+    if (picture.m_strokes == nullptr) {
+        m_strokes = std::make_shared<std::vector<Stroke>>();
+    } else if (picture.m_strokes->size() == picture.m_strokeCount) {
+        m_strokes = picture.m_strokes;
+    } else {
         // Strokes drawn after this picture was saved stay in the shared list
         // for the pictures that have them; this one goes on in a list of its
         // own.
-        m_strokes = picture.m_strokes->size() == picture.m_strokeCount
-            ? picture.m_strokes
-            : std::make_shared<std::vector<Stroke>>(
-                picture.m_strokes->begin(),
-                picture.m_strokes->begin() + static_cast<std::ptrdiff_t>(picture.m_strokeCount));
-        for (std::size_t index = 0; index < picture.m_strokeCount; ++index) {
-            Paint((*m_strokes)[index]);
-        }
+        m_strokes = std::make_shared<std::vector<Stroke>>(
+            picture.m_strokes->begin(),
+            picture.m_strokes->begin() + static_cast<std::ptrdiff_t>(picture.m_strokeCount));
     }
+    EnsureImage();
+    PaintStrokes();
+    update();
     m_penWidth = picture.m_penWidth;
+}
+
+void Canvas::PaintStrokes()
+{
+    m_image.fill(m_background);
+    ForgetDrawnSegments();
+    for (const Stroke& stroke : *m_strokes) {
+        Paint(stroke);
+    }
 }
 
 bool CanvasPicture::SamePixels(const CanvasPicture& other) const
@@ -268,13 +278,9 @@ void Canvas::EnsureImage()
     }
     m_image = QImage(wanted, QImage::Format_RGB32);
     m_image.setDevicePixelRatio(ratio);
-    m_image.fill(m_background);
     // When the widget moves to a screen of another scale, what was drawn is
     // painted again, crisp at the new scale, and as a saved picture would be.
-    ForgetDrawnSegments();
-    for (const Stroke& stroke : *m_strokes) {
-        Paint(stroke);
-    }
+    PaintStrokes();
 }
 
 void Canvas::SetKeyboardStep(int pixels)

@@ -123,6 +123,8 @@ private:
     // Paints a stroke into the image; true when it could change a pixel.
     bool Paint(const Stroke& stroke);
     void Record(const Stroke& stroke);
+    // The picture filled with the background and its strokes painted again.
+    void PaintStrokes();
     void ForgetDrawnSegments();
     // The grid node of the current step nearest `position`, inside the area.
     [[nodiscard]] QPoint NearestNode(QPoint position) const;

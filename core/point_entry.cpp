@@ -52,13 +52,7 @@ void PointEntry::AddPointAt(float x, float y)
     if (!snappedX || !snappedY) {
         return; // a position no point can be stored at, refused like the limit
     }
-    bool exists = false;
-    for (int row = 0; row < m_table.RowCount(); ++row) {
-        if (m_table.ReadX(row) == *snappedX && m_table.ReadY(row) == *snappedY) {
-            exists = true;
-        }
-    }
-    if (!exists) {
+    if (m_table.RowAt(*snappedX, *snappedY) < 0) {
         ++m_pointCounter;
         m_surface.SetPenWidth(kDotPenWidth);
         m_surface.PlotDot(static_cast<float>(*snappedX), static_cast<float>(*snappedY));

@@ -37,6 +37,16 @@ const std::string& PointTable::Text(Column column, int row) const
     return m_columns[column][static_cast<std::size_t>(row)];
 }
 
+int PointTable::RowAt(double x, double y) const
+{
+    for (int row = 0; row < RowCount(); ++row) {
+        if (ReadX(row) == x && ReadY(row) == y) {
+            return row;
+        }
+    }
+    return -1;
+}
+
 void PointTable::Append(double x, double y, int n)
 {
     const int row = RowCount();

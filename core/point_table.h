@@ -37,6 +37,8 @@ public:
     [[nodiscard]] double ReadX(int row) const;
     [[nodiscard]] double ReadY(int row) const;
     [[nodiscard]] const std::string& Text(Column column, int row) const;
+    // The first row whose point is exactly (x, y) as read back, or -1.
+    [[nodiscard]] int RowAt(double x, double y) const;
 
     void Append(double x, double y, int n);
     void RemoveRow(int row);

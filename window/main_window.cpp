@@ -221,12 +221,8 @@ void MainWindow::ConnectEvents()
     auto* copyPicture = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this);
     connect(copyPicture, &QShortcut::activated, m_picture1, &Canvas::CopyPicture);
     m_picture1->SetSerialAtNode([this](QPoint node) {
-        for (int row = 0; row < m_table.RowCount(); ++row) {
-            if (m_table.ReadX(row) == node.x() && m_table.ReadY(row) == node.y()) {
-                return FromUtf8(m_table.Text(PointTable::N, row));
-            }
-        }
-        return QString();
+        const int row = m_table.RowAt(node.x(), node.y());
+        return row < 0 ? QString() : FromUtf8(m_table.Text(PointTable::N, row));
     });
     connect(m_picture1, &Canvas::pressed, this,
             [this](float x, float y, Qt::MouseButton /*button*/, Qt::KeyboardModifiers /*mods*/) {
@@ -360,11 +356,8 @@ void MainWindow::RestoreState(const WindowState& state)
     }
     ClearPointSelections();
     m_pointEntry.RestorePointCounter(state.pointCounter);
-    const int row = state.table.selected[PointTable::X];
-    if (row >= 0) {
+    if (const int row = state.table.selected[PointTable::X]; row >= 0) {
         ShowSelectedRowInLists(row);
-    } else {
-        ClearPointSelections();
     }
     // A report that the step left alone stays as it is shown, scrolled
     // where the pupil left it.
