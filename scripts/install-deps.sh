@@ -13,6 +13,23 @@ libbenchmark-dev fonts-liberation2 fontconfig dpkg-dev desktop-file-utils appstr
 clang-format clang-tidy cppcheck locales qt6-translations-l10n build-essential debhelper
 devscripts lintian xvfb xdotool xclip dbus-daemon at-spi2-core python3-pyatspi"
 
+# `install-deps.sh windows` or `web` adds what the builds for that platform
+# need: Qt's source is unpacked with dpkg-source (dpkg-dev); Windows builds
+# with MinGW-w64, is tested under Wine and packed by NSIS; the browser build
+# uses emscripten, whose optimizer wants node's acorn, and is tested in
+# Chromium driven by Playwright (from npm, hence npm).
+case "${1:-}" in
+windows)
+    packages="$packages g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+binutils-mingw-w64-x86-64 wine wine64 nsis zip unzip imagemagick googletest"
+    ;;
+web)
+    packages="$packages emscripten node-acorn chromium zip imagemagick googletest"
+    # Where node came from elsewhere, its own npm comes with it.
+    command -v npm >/dev/null 2>&1 || packages="$packages nodejs npm"
+    ;;
+esac
+
 missing=""
 for package in $packages; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
