@@ -12,9 +12,9 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace collinear {
@@ -73,7 +73,10 @@ std::size_t Canvas::SegmentHash::operator()(const Segment& segment) const
     // 0 and -0 are equal segments, so both hash as 0.
     std::uint64_t hash = static_cast<std::uint32_t>(segment.width);
     for (const float value : {segment.x1, segment.y1, segment.x2, segment.y2}) {
-        const std::uint32_t bits = value == 0.0F ? 0U : std::bit_cast<std::uint32_t>(value);
+        std::uint32_t bits = 0U;
+        if (value != 0.0F) {
+            std::memcpy(&bits, &value, sizeof bits); // std::bit_cast, where every library has it
+        }
         hash = (hash ^ bits) * 0x9E3779B97F4A7C15ULL;
     }
     return static_cast<std::size_t>(hash ^ (hash >> 32));

@@ -2,8 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
 #include <clocale>
+#include <cstdint>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <string>
+#include <version>
 
 namespace collinear {
 namespace {
@@ -26,6 +33,57 @@ TEST(NumberToText, FractionsUseAPointAndReadBackExactly)
     EXPECT_EQ(TextToNumber(NumberToText(value)), value);
 }
 
+TEST(NumberToText, IsTheShortestFixedTextThatReadsBack)
+{
+    // The program's own conversions, not a library's, so they are the same
+    // on every platform it is built for; these are the texts the shortest
+    // round trip gives.
+    const struct {
+        double value;
+        std::string text;
+    } cases[] = {
+        {0.1, "0.1"},
+        {-1.5, "-1.5"},
+        {1.0 / 3.0, "0.3333333333333333"},
+        {1e21, "1000000000000000000000"},
+        {9007199254740993.0, "9007199254740992"},
+        {0x1p63, "9223372036854775808"},
+        {-0x1p63, "-9223372036854775808"},
+        {1e-7, "0.0000001"},
+        {static_cast<double>(0.1F), "0.10000000149011612"},
+        {std::numeric_limits<double>::denorm_min(), "0." + std::string(323, '0') + "5"},
+    };
+    for (const auto& [value, text] : cases) {
+        EXPECT_EQ(NumberToText(value), text) << value;
+        EXPECT_EQ(TextToNumber(text), value) << text;
+    }
+}
+
+TEST(NumberText, EveryDoubleReadsBackExactly)
+{
+    std::mt19937_64 random(20261208);
+    for (int i = 0; i < 3000; ++i) {
+        const std::uint64_t bits = random();
+        double value = 0.0;
+        std::memcpy(&value, &bits, sizeof value);
+        if (!std::isfinite(value)) {
+            continue;
+        }
+        const std::string text = NumberToText(value);
+        EXPECT_EQ(TextToNumber(text), value == 0.0 ? 0.0 : value) << text;
+#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
+        // Where the standard library has it, the same text as std::to_chars.
+        std::string expected(1100, '\0');
+        const auto result = std::to_chars(expected.data(), expected.data() + expected.size(),
+                                          value, std::chars_format::fixed);
+        expected.resize(static_cast<std::size_t>(result.ptr - expected.data()));
+        if (value != 0.0) {
+            EXPECT_EQ(text, expected);
+        }
+#endif
+    }
+}
+
 TEST(TextToNumber, ReadsTheLeadingNumberOnly)
 {
     EXPECT_EQ(TextToNumber("120"), 120.0);
@@ -37,6 +95,9 @@ TEST(TextToNumber, ReadsTheLeadingNumberOnly)
     EXPECT_EQ(TextToNumber("5."), 5.0);
     EXPECT_EQ(TextToNumber("1e3"), 1.0); // no exponents in row texts
     EXPECT_EQ(TextToNumber("12,5"), 12.0);
+    // Beyond a double's range: too large is infinite, too small is zero.
+    EXPECT_EQ(TextToNumber("1" + std::string(400, '0')), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(TextToNumber("-0." + std::string(400, '0') + "1"), 0.0);
 }
 
 TEST(TextToNumber, NoLeadingNumberReadsAsZero)
