@@ -1,4 +1,5 @@
 #include "main_window.h"
+#include "platform.h"
 #include "qt_translation.h"
 
 #include <QApplication>
@@ -8,8 +9,9 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("collinear"));
     QApplication::setDesktopFileName(QStringLiteral("org.example.Collinear"));
+    collinear::InstallDesignFont();
     // Without the translation the window still works, with Qt's menus in English.
-    collinear::InstallQtTranslation(application);
+    collinear::InstallQtTranslation(application, collinear::QtTranslationDirectory());
     collinear::MainWindow window;
     window.show();
     return QApplication::exec();

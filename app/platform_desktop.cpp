@@ -1,0 +1,21 @@
+#include "platform.h"
+
+#include <QLibraryInfo>
+
+namespace collinear {
+
+QString QtTranslationDirectory()
+{
+    // Debian's qt6-translations-l10n puts it in /usr/share/qt6/translations;
+    // on Windows the qt.conf beside collinear.exe points Qt at the
+    // translations folder there.
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+}
+
+void InstallDesignFont()
+{
+    // Windows has Times New Roman; on Linux fontconfig gives its metric
+    // twin, Liberation Serif, for the name.
+}
+
+} // namespace collinear
