@@ -4,7 +4,8 @@
 PRESET ?= dev
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: all deps configure build run test test-asan fuzz lint bench package clean
+.PHONY: all deps configure build run test test-asan fuzz lint bench package clean \
+	windows test-windows web test-web
 
 all: build
 
@@ -62,6 +63,29 @@ bench: build
 # DEB_BUILD_OPTIONS=nocheck.
 package: deps
 	sh scripts/build-package.sh build/deb
+
+# Windows and the browser, made on Debian. Each builds Qt for its platform
+# once into ~/.cache/collinear (scripts/build-qt.sh: about 35 and 20 minutes
+# on two cores), then the program from the same sources.
+VERSION := $(shell sed -n 's/^project(collinear VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+
+windows:
+	@sh scripts/install-deps.sh windows
+	@sh scripts/build-platform.sh windows $(VERSION)
+
+# The project's tests built for Windows and run under Wine on an X server
+# of their own, then the portable program and the installer tried as a
+# pupil and a teacher use them.
+test-windows: windows
+	@sh tests/windows/run.sh $(VERSION)
+
+web:
+	@sh scripts/install-deps.sh web
+	@sh scripts/build-platform.sh web $(VERSION)
+
+# The core's tests under node, then the page in headless Chromium.
+test-web: web
+	@sh tests/web/run.sh $(VERSION)
 
 clean:
 	rm -rf build

@@ -13,6 +13,6 @@ int main(int argc, char* argv[])
     // Without the translation the window still works, with Qt's menus in English.
     collinear::InstallQtTranslation(application, collinear::QtTranslationDirectory());
     collinear::MainWindow window;
-    window.show();
+    collinear::ShowMainWindow(window);
     return QApplication::exec();
 }

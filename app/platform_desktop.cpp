@@ -1,6 +1,7 @@
 #include "platform.h"
 
 #include <QLibraryInfo>
+#include <QWidget>
 
 namespace collinear {
 
@@ -16,6 +17,11 @@ void InstallDesignFont()
 {
     // Windows has Times New Roman; on Linux fontconfig gives its metric
     // twin, Liberation Serif, for the name.
+}
+
+void ShowMainWindow(QWidget& window)
+{
+    window.show();
 }
 
 } // namespace collinear

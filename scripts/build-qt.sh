@@ -6,6 +6,7 @@
 #   scripts/build-qt.sh web
 #   scripts/build-qt.sh --prefix web   print where that Qt is (or would be)
 #   scripts/build-qt.sh --available web  exit 0 when it is built
+#   scripts/build-qt.sh --source web   print where Qt's source is unpacked
 #
 # The cache folder's name holds Qt's version and a hash of everything that
 # decides the build (the options below and the toolchain file), so a change
@@ -23,7 +24,7 @@ jobs=${COLLINEAR_QT_JOBS:-$(nproc)}
 
 mode=build
 case "${1:-}" in
---prefix | --available)
+--prefix | --available | --source)
     mode=${1#--}
     shift
     ;;
@@ -70,7 +71,13 @@ esac
 key=$(printf '%s\n%s\n' "$options" "$(cat "$toolchain")" | sha256sum | cut -c1-12)
 prefix=$cache_root/qt-$QT_VERSION-$name-$key
 
+source_dir=$cache_root/src/qtbase-$QT_DEBIAN_VERSION
+
 case $mode in
+source)
+    echo "$source_dir"
+    exit 0
+    ;;
 prefix)
     echo "$prefix"
     exit 0
@@ -98,13 +105,17 @@ sh "$here/scripts/install-deps.sh" "$platform" >&2
 # Debian's patches (security fixes among them). apt gets a deb-src line of
 # its own and its own lists folder for this one download, so the system's
 # package lists are left as they are.
-source_dir=$cache_root/src/qtbase-$QT_DEBIAN_VERSION
 if [ ! -f "$source_dir/.complete" ]; then
     step "fetching Debian's qt6-base $QT_DEBIAN_VERSION source"
     mkdir -p "$cache_root/src"
     work=$(mktemp -d "$cache_root/src/fetch.XXXXXX")
     mkdir -p "$work/lists/partial"
-    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main" >"$work/sources.list"
+    # The same Debian archive and release that the machine's own packages
+    # come from.
+    archive=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' 'Created-By: Packages' |
+        awk '$2 !~ /-/ && $3 == "main" { print $1, $2; exit }')
+    [ -n "$archive" ] || fail "finding the machine's Debian archive in apt's sources" "apt-get indextargets"
+    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $archive main" >"$work/sources.list"
     apt_options="-o Dir::Etc::SourceList=$work/sources.list -o Dir::Etc::SourceParts=/dev/null -o Dir::State::Lists=$work/lists -o APT::Sandbox::User=root"
     # shellcheck disable=SC2086
     apt-get -qq $apt_options update >"$work/fetch.log" 2>&1 || fail "apt-get update for the source" "$work/fetch.log"
