@@ -49,7 +49,10 @@ windows)
     # The program paints with the raster engine only. dynamicgl has to
     # follow opengl off in Qt 6.4's Windows plugin, or qwindowswindow.cpp
     # does not compile.
-    options=$(echo "$common_options -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF" | sed 's/@shared@/ON/')
+    # Debian's source leaves out the Wacom header (wintab.h) that Qt's
+    # tablet support needs; a pen then works as a mouse, as Windows makes it.
+    options=$(echo "$common_options -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF
+-DFEATURE_tabletevent=OFF" | sed 's/@shared@/ON/')
     packages="g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64"
     ;;
 web)
@@ -57,9 +60,24 @@ web)
     toolchain=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
     # One thread, as every browser allows without special server headers;
     # static, as WebAssembly has no shared libraries. OpenGL stays: Qt
-    # 6.4's browser windows are composited with WebGL.
+    # 6.4's browser windows are composited with WebGL. Every byte is
+    # downloaded with the page, so the widgets, documents and formats the
+    # program never shows are left out too: the style and the screen
+    # reader's interfaces would otherwise pull them in.
+    trimmed=""
+    for feature in graphicsview graphicseffect mdiarea dockwidget toolbox calendarwidget \
+        datetimeedit textbrowser syntaxhighlighter splashscreen lcdnumber dial keysequenceedit \
+        fontcombobox fontdialog colordialog filedialog fscompleter completer inputdialog \
+        progressdialog errormessage wizard undoview columnview datawidgetmapper treewidget \
+        tablewidget listwidget tableview treeview mainwindow toolbar statusbar sizegrip \
+        statustip whatsthis systemtrayicon commandlinkbutton filesystemmodel textodfwriter \
+        textmarkdownreader textmarkdownwriter pdf movie imageformat_bmp imageformat_ppm \
+        imageformat_xbm imageformat_jpeg jalalicalendar islamiccivilcalendar \
+        transposeproxymodel concatenatetablesproxymodel; do
+        trimmed="$trimmed -DFEATURE_$feature=OFF"
+    done
     options=$(echo "$common_options -DQT_QMAKE_TARGET_MKSPEC=wasm-emscripten
--DFEATURE_thread=OFF" | sed 's/@shared@/OFF/')
+-DFEATURE_thread=OFF $trimmed" | sed 's/@shared@/OFF/')
     packages="emscripten node-acorn"
     ;;
 *)
@@ -130,9 +148,12 @@ if [ ! -f "$source_dir/.complete" ]; then
     rm -rf "$work"
 fi
 
+# One build folder for each platform: after a failure or a change of
+# options CMake configures it again and builds only what that changes.
+# What counts is the install, which goes into a folder of its own.
 mkdir -p "$cache_root"
-rm -rf "$prefix.tmp" "$cache_root/build-$name-$key"
-build_dir=$cache_root/build-$name-$key
+rm -rf "$prefix.tmp"
+build_dir=$cache_root/build-$name
 mkdir -p "$build_dir" "$prefix.tmp"
 log=$build_dir/build.log
 
