@@ -179,6 +179,7 @@ const memory = (page) => page.evaluate(() => window.collinearLoader.module().HEA
 {
   const { context, page, errors, shownAfter } = await openPage(pathToFileURL(singleFile).href);
   check('the single file opened from disk shows the window', shownAfter < 30000, `${shownAfter} ms`);
+  console.log(`web: the single file showed the window ${shownAfter} ms after it was opened`);
   await click(page, canvasAt(13, 48));
   const at = await pixels(page, 'web-single-file');
   check('and takes a press', isDark(at(canvasAt(15, 50))));
@@ -198,6 +199,23 @@ const memory = (page) => page.evaluate(() => window.collinearLoader.module().HEA
   const at = await pixels(page, 'web-touch');
   check('taps place points on the drawing area and press „Чертай“',
     [15, 20, 25, 30, 35].every((x) => isDark(at(canvasAt(x, 50)))));
+  await context.close();
+}
+
+{
+  // Browsers that cannot run it say so in Bulgarian instead of a blank page.
+  let context = await browser.newContext({ javaScriptEnabled: false });
+  let page = await context.newPage();
+  await page.goto(`${origin}/collinear.html`);
+  check('with scripts off the page asks for JavaScript', (await page.textContent('noscript')).includes('JavaScript')
+    && await page.isVisible('#message'));
+  await context.close();
+  context = await browser.newContext();
+  page = await context.newPage();
+  await page.addInitScript(() => { delete window.WebAssembly; });
+  await page.goto(`${origin}/collinear.html`);
+  const text = await page.textContent('#status');
+  check('without WebAssembly the page says what is missing', text.includes('WebAssembly'), text);
   await context.close();
 }
 
