@@ -9,7 +9,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("collinear"));
     QApplication::setDesktopFileName(QStringLiteral("org.example.Collinear"));
-    collinear::InstallDesignFont();
+    collinear::AdaptToPlatform(application);
     // Without the translation the window still works, with Qt's menus in English.
     collinear::InstallQtTranslation(application, collinear::QtTranslationDirectory());
     collinear::MainWindow window;

@@ -13,10 +13,10 @@ QString QtTranslationDirectory()
     return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
 }
 
-void InstallDesignFont()
+void AdaptToPlatform(QApplication& /*application*/)
 {
     // Windows has Times New Roman; on Linux fontconfig gives its metric
-    // twin, Liberation Serif, for the name.
+    // twin, Liberation Serif, for the name. Menus run as everywhere.
 }
 
 void ShowMainWindow(QWidget& window)

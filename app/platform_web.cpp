@@ -1,7 +1,10 @@
 #include "platform.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QFont>
 #include <QFontDatabase>
+#include <QScrollBar>
 #include <QWidget>
 
 namespace collinear {
@@ -11,8 +14,29 @@ QString QtTranslationDirectory()
     return QStringLiteral(":/translations");
 }
 
-void InstallDesignFont()
+namespace {
+
+// Qt's scroll bars run their context menu with exec(), an event loop of
+// its own that a page cannot run: the page would hang. In the page they
+// have no context menu; every scroll is still there on the bar itself.
+class ScrollBarMenuFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        return event->type() == QEvent::ContextMenu
+            && qobject_cast<QScrollBar*>(watched) != nullptr;
+    }
+};
+
+} // namespace
+
+void AdaptToPlatform(QApplication& application)
 {
+    application.installEventFilter(new ScrollBarMenuFilter(&application));
+
     // A browser page has no system fonts for Qt to use. Liberation Serif is
     // Times New Roman's metric twin, as fontconfig substitutes it on Linux:
     // every caption takes the width the design gave it.

@@ -136,6 +136,19 @@ const memory = (page) => page.evaluate(() => window.collinearLoader.module().HEA
   at = await pixels(page, 'web-clear');
   check('„Чисти“ leaves the drawing area white', isDark(at(canvasAt(15, 50))) === false);
 
+  // Context menus: the report's opens as a popup and the page goes on; a
+  // scroll bar's, which would wait in a loop of its own, is not offered.
+  await page.mouse.click(reportPanel.x, reportPanel.y, { button: 'right' });
+  await page.waitForTimeout(300);
+  await pixels(page, 'web-report-menu');
+  await page.keyboard.press('Escape');
+  await page.mouse.click(8 + 465 - 8, 296 + 60, { button: 'right' });
+  const stillRunning = await Promise.race([
+    page.evaluate(() => new Promise((resolve) => setTimeout(() => requestAnimationFrame(() => resolve(true)), 100))),
+    new Promise((resolve) => setTimeout(() => resolve(false), 5000)),
+  ]);
+  check('context menus leave the page running', stillRunning);
+
   // The worst case: 51 points on one line.
   const before = await memory(page);
   for (let i = 0; i < 51; ++i) {

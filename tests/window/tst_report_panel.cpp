@@ -12,7 +12,6 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
-#include <QTimer>
 
 #include <cmath>
 #include <memory>
@@ -63,28 +62,27 @@ QImage Picture(const ReportPanel& panel)
     return panel.viewport()->grab().toImage();
 }
 
-// Opens the panel's context menu, lets `choose` look at it while it is
-// shown and pick an action, and returns the captions of its actions.
+// Opens the panel's context menu, picks the action `chosen` in it as the
+// keyboard does, and returns the captions of its actions. The menu is a
+// popup: it is open when the event returns, and the event loop goes on.
 QStringList UseContextMenu(ReportPanel& panel, const QString& chosen)
 {
     QStringList captions;
-    QTimer::singleShot(0, &panel, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (menu == nullptr) {
-            return;
-        }
-        for (QAction* action : menu->actions()) {
-            captions << action->text() + (action->isEnabled() ? "" : " (off)");
-            if (action->text() == chosen) {
-                menu->setActiveAction(action);
-            }
-        }
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
     const QPoint inside = panel.viewport()->rect().center();
     QContextMenuEvent event(QContextMenuEvent::Mouse, inside,
                             panel.viewport()->mapToGlobal(inside));
     QCoreApplication::sendEvent(panel.viewport(), &event);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) {
+        return captions;
+    }
+    for (QAction* action : menu->actions()) {
+        captions << action->text() + (action->isEnabled() ? "" : " (off)");
+        if (action->text() == chosen) {
+            menu->setActiveAction(action);
+        }
+    }
+    QTest::keyClick(menu, Qt::Key_Return);
     return captions;
 }
 

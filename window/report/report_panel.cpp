@@ -400,15 +400,18 @@ void ReportPanel::mouseDoubleClickEvent(QMouseEvent* event)
 
 void ReportPanel::contextMenuEvent(QContextMenuEvent* event)
 {
-    QMenu menu(this);
-    QAction* copy = menu.addAction(QStringLiteral("&Копирай"), this, &ReportPanel::Copy);
+    // Shown with popup, not exec: a menu that waits for the choice in an
+    // event loop of its own hangs a browser page, whose own loop must go on.
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction* copy = menu->addAction(QStringLiteral("&Копирай"), this, &ReportPanel::Copy);
     copy->setShortcut(QKeySequence::Copy);
     copy->setEnabled(m_cursor.HasSelection());
     QAction* all
-        = menu.addAction(QStringLiteral("Маркирай &всичко"), this, &ReportPanel::SelectAll);
+        = menu->addAction(QStringLiteral("Маркирай &всичко"), this, &ReportPanel::SelectAll);
     all->setShortcut(QKeySequence::SelectAll);
     all->setEnabled(ShownLength() > 0);
-    menu.exec(event->globalPos());
+    menu->popup(event->globalPos());
 }
 
 void ReportPanel::focusInEvent(QFocusEvent* event)
