@@ -82,6 +82,8 @@ protected:
 
 private:
     void UpdateScrollBar();
+    void LayOutAgainKeepingTopLine();
+    [[nodiscard]] int CaretWidth() const;
     [[nodiscard]] int ScrollOffset() const;
 
     void MoveCaret(int position, bool keepAnchor);
