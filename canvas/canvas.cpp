@@ -99,14 +99,16 @@ QSize Canvas::sizeHint() const
     return m_transform.ToScreen(QRect(QPoint(0, 0), kDesignSize)).size();
 }
 
-void Canvas::SetDesignFactor(double factor)
+void Canvas::SetDesignGeometry(const QRect& geometry, double factor)
 {
-    if (factor == m_transform.Factor()) {
-        return;
-    }
+    const bool rescaled = factor != m_transform.Factor();
     m_transform = DesignTransform(factor, QPoint(0, 0));
-    EnsureImage();
-    update();
+    // A new size paints the picture again, in the resize event.
+    setGeometry(geometry);
+    if (rescaled) {
+        EnsureImage();
+        update();
+    }
 }
 
 void Canvas::UpdateDesignRect(const QRectF& design)

@@ -84,9 +84,10 @@ public:
 
     QSize sizeHint() const override;
 
-    // The window's design factor: how many widget pixels a drawing-area
-    // pixel takes. The picture is painted again from its strokes, crisp.
-    void SetDesignFactor(double factor);
+    // The window's design factor (how many widget pixels a drawing-area
+    // pixel takes) and the area's place at it. The picture is painted again
+    // from its strokes, crisp, once.
+    void SetDesignGeometry(const QRect& geometry, double factor);
     [[nodiscard]] double DesignFactor() const { return m_transform.Factor(); }
 
     // The keyboard cursor: it stands on a grid node of this step, the arrow

@@ -260,6 +260,9 @@ void MainWindow::FitDesign()
     }
     const bool rescaled = factor != m_transform.Factor();
     m_transform = transform;
+    // The style and the font first, the places last: the report panel and
+    // the canvas wrap their lines and paint their picture once, at the
+    // new size.
     if (rescaled) {
         m_style->SetFactor(factor);
         for (QWidget* control : findChildren<QWidget*>()) {
@@ -278,10 +281,13 @@ void MainWindow::FitDesign()
             // window's font; it is given the font itself.
             m_command1[index]->setFont(font);
         }
-        m_picture1->SetDesignFactor(factor);
     }
     for (const auto& [control, design] : m_designGeometry) {
-        control->setGeometry(m_transform.ToScreen(design));
+        if (control == m_picture1) {
+            m_picture1->SetDesignGeometry(m_transform.ToScreen(design), factor);
+        } else {
+            control->setGeometry(m_transform.ToScreen(design));
+        }
     }
     update();
 }

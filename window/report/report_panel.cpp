@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -224,6 +225,9 @@ bool ReportPanel::event(QEvent* event)
             return true;
         }
     }
+    if (event->type() == QEvent::LayoutRequest && m_topLineToKeep >= 0) {
+        LayOutAgainKeepingTopLine();
+    }
     const bool handled = QAbstractScrollArea::event(event);
     // The caret alone, which blinks, would show the focus only half the
     // time; the frame shows it as on every other control.
@@ -276,11 +280,19 @@ void ReportPanel::resizeEvent(QResizeEvent* event)
     if (!isVisible()) {
         return;
     }
-    if (m_layout->IsCurrent()) {
+    if (m_layout->IsCurrent() && m_topLineToKeep < 0) {
         UpdateScrollBar();
         return;
     }
     LayOutAgainKeepingTopLine();
+}
+
+void ReportPanel::KeepTopLine()
+{
+    if (m_topLineToKeep < 0) {
+        m_topLineToKeep
+            = m_layout->IsValid() ? m_layout->LineAtY(ScrollOffset() + m_layout->Margin()) : 0;
+    }
 }
 
 void ReportPanel::LayOutAgainKeepingTopLine()
@@ -288,8 +300,9 @@ void ReportPanel::LayOutAgainKeepingTopLine()
     // The line at the top stays in view while the lines wrap anew, in a
     // new width, font or margin: a pupil who made the window larger is
     // still reading the same triple.
-    const int topLine
-        = m_layout->IsValid() ? m_layout->LineAtY(ScrollOffset() + m_layout->Margin()) : 0;
+    KeepTopLine();
+    const int topLine = m_topLineToKeep;
+    m_topLineToKeep = -1;
     m_layout->SetMargin(ReportLayout::kMargin * DesignFactorOf(*this));
     m_layout->Invalidate();
     UpdateScrollBar();
@@ -312,7 +325,12 @@ void ReportPanel::changeEvent(QEvent* event)
 {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
-        LayOutAgainKeepingTopLine();
+        // A window that grows changes the font, the style and the size at
+        // once: the lines are wrapped anew once, at the new size or, when
+        // the size stays, as soon as the events of the change are through.
+        KeepTopLine();
+        m_layout->Invalidate();
+        QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest));
         viewport()->update();
     }
 }
