@@ -40,6 +40,8 @@ QString FromUtf8(std::string_view text)
 
 // The blank between the drawing area and the frame that marks its focus.
 constexpr int kCanvasFocusMargin = 3;
+// The buttons' raised border, at the design's size.
+constexpr int kButtonBorder = 2;
 
 // Within this of a zoom step, the window is taken to stand at that step.
 constexpr double kStepTolerance = 1e-6;
@@ -229,7 +231,7 @@ void MainWindow::PlaceButton(QPushButton* button, const QString& caption, const 
     button->setAutoDefault(true);
     const auto index = std::find(m_command1.begin(), m_command1.end(), button) - m_command1.begin();
     m_buttonFaces.at(static_cast<std::size_t>(index)) = face;
-    button->setStyleSheet(ButtonStyleSheet(face, m_transform.ToScreen(kFocusFrameWidth)));
+    button->setStyleSheet(ButtonStyleSheet(face, m_transform.ToScreen(kButtonBorder)));
 }
 
 double MainWindow::LargestFactor() const
@@ -274,7 +276,7 @@ void MainWindow::FitDesign()
         QFont font = WindowFont();
         font.setPointSizeF(font.pointSizeF() * factor);
         setFont(font);
-        const int border = m_transform.ToScreen(kFocusFrameWidth);
+        const int border = m_transform.ToScreen(kButtonBorder);
         for (std::size_t index = 0; index < m_command1.size(); ++index) {
             m_command1[index]->setStyleSheet(ButtonStyleSheet(m_buttonFaces[index], border));
             // A control polished by a style sheet no longer follows the
