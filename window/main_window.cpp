@@ -337,12 +337,16 @@ void MainWindow::ZoomIn()
 
 void MainWindow::ZoomOut()
 {
+    // The largest step below the factor, which may lie between steps.
     const double current = m_transform.Factor();
-    for (auto step = kZoomSteps.rbegin(); step != kZoomSteps.rend(); ++step) {
-        if (*step < current - kStepTolerance) {
-            ZoomTo(*step);
-            return;
+    double smaller = 0.0;
+    for (const double step : kZoomSteps) {
+        if (step < current - kStepTolerance) {
+            smaller = step;
         }
+    }
+    if (smaller > 0.0) {
+        ZoomTo(smaller);
     }
 }
 

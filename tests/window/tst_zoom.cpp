@@ -49,7 +49,7 @@ bool ResizeTo(MainWindow& window, QSize size)
 // as the platform hands it to the window.
 void PressAt(MainWindow& window, const QPointF& local)
 {
-    static ulong time = 0;
+    static int time = 0;
     QWindow* handle = window.windowHandle();
     qt_handleMouseEvent(handle, local, handle->mapToGlobal(local), Qt::LeftButton, Qt::LeftButton,
                         QEvent::MouseButtonPress, Qt::NoModifier, ++time);
