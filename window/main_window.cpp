@@ -313,7 +313,22 @@ void MainWindow::ZoomTo(double factor)
     if (isFullScreen() || isMaximized()) {
         showNormal();
     }
-    resize(DesignTransform(factor, QPoint(0, 0)).ToScreen(QRect(QPoint(0, 0), kWindowSize)).size());
+    const QSize wanted
+        = DesignTransform(factor, QPoint(0, 0)).ToScreen(QRect(QPoint(0, 0), kWindowSize)).size();
+    // A window that grows past the screen's edge moves back onto it.
+    if (const QScreen* shownOn = screen()) {
+        const QRect room = shownOn->availableGeometry();
+        const QSize frame = wanted + (frameGeometry().size() - size());
+        const QPoint at = frameGeometry().topLeft();
+        const QPoint onScreen(std::clamp(at.x(), room.left(),
+                                         std::max(room.left(), room.right() + 1 - frame.width())),
+                              std::clamp(at.y(), room.top(),
+                                         std::max(room.top(), room.bottom() + 1 - frame.height())));
+        if (onScreen != at) {
+            move(onScreen);
+        }
+    }
+    resize(wanted);
 }
 
 void MainWindow::ZoomIn()
