@@ -173,9 +173,60 @@ void Canvas::Dot(float x, float y, const QColor& colour)
 
 void Canvas::Record(const Stroke& stroke)
 {
-    if (Paint(stroke)) {
-        m_strokes->push_back(stroke);
+    if (!Paint(stroke)) {
+        return;
     }
+    m_strokes->push_back(stroke);
+    NoteStroke(m_strokes->size() - 1);
+    // Amortised: the list is copied only once it is half hidden strokes.
+    if (2 * m_hiddenCount > m_strokes->size()) {
+        DropHiddenStrokes();
+    }
+}
+
+void Canvas::NoteStroke(std::size_t index)
+{
+    m_hidden.push_back(false);
+    const Stroke& stroke = (*m_strokes)[index];
+    if (stroke.kind != Stroke::Kind::Segment) {
+        return;
+    }
+    const auto [last, first] = m_lastDrawnAt.try_emplace(
+        Segment{stroke.x1, stroke.y1, stroke.x2, stroke.y2, stroke.width}, index);
+    if (first) {
+        return;
+    }
+    // The same line at the same width covers the same pixels; an opaque
+    // colour leaves nothing of the one before it.
+    if (qAlpha(stroke.colour) == 255 && !m_hidden[last->second]) {
+        m_hidden[last->second] = true;
+        ++m_hiddenCount;
+    }
+    last->second = index;
+}
+
+void Canvas::IndexStrokes()
+{
+    m_lastDrawnAt.clear();
+    m_hidden.clear();
+    m_hiddenCount = 0;
+    for (std::size_t index = 0; index < m_strokes->size(); ++index) {
+        NoteStroke(index);
+    }
+}
+
+void Canvas::DropHiddenStrokes()
+{
+    // A new list: saved pictures keep theirs.
+    auto kept = std::make_shared<std::vector<Stroke>>();
+    kept->reserve(m_strokes->size() - m_hiddenCount);
+    for (std::size_t index = 0; index < m_strokes->size(); ++index) {
+        if (!m_hidden[index]) {
+            kept->push_back((*m_strokes)[index]);
+        }
+    }
+    m_strokes = std::move(kept);
+    IndexStrokes();
 }
 
 bool Canvas::Paint(const Stroke& stroke)
@@ -249,6 +300,7 @@ void Canvas::RestorePicture(const CanvasPicture& picture)
             picture.m_strokes->begin(),
             picture.m_strokes->begin() + static_cast<std::ptrdiff_t>(picture.m_strokeCount));
     }
+    IndexStrokes();
     EnsureImage();
     PaintStrokes();
     update();
@@ -282,6 +334,7 @@ void Canvas::FillImage()
     EnsureImage();
     ForgetDrawnSegments();
     m_strokes = std::make_shared<std::vector<Stroke>>();
+    IndexStrokes();
     m_image.fill(m_background);
     update();
 }

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -139,6 +140,13 @@ private:
     // Paints a stroke into the image; true when it could change a pixel.
     bool Paint(const Stroke& stroke);
     void Record(const Stroke& stroke);
+    // Notes the stroke at `index` of m_strokes: a segment drawn opaque
+    // hides the same segment drawn before in another colour.
+    void NoteStroke(std::size_t index);
+    // Notes every stroke of a new list of strokes.
+    void IndexStrokes();
+    // Starts a list of the strokes that are not hidden: the same picture.
+    void DropHiddenStrokes();
     // The picture filled with the background and its strokes painted again.
     void PaintStrokes();
     void ForgetDrawnSegments();
@@ -182,6 +190,13 @@ private:
     QRgb m_segmentColour = 0;
     // Every stroke since the picture was last filled, in order.
     std::shared_ptr<std::vector<Stroke>> m_strokes = std::make_shared<std::vector<Stroke>>();
+    // Where in m_strokes each segment was last drawn, and which strokes a
+    // later opaque stroke of the same segment covers pixel for pixel. Lines
+    // drawn again and again in the colours of new palettes would otherwise
+    // grow the strokes, and what undo paints, without bound.
+    std::unordered_map<Segment, std::size_t, SegmentHash> m_lastDrawnAt;
+    std::vector<bool> m_hidden;
+    std::size_t m_hiddenCount = 0;
 };
 
 } // namespace collinear

@@ -265,28 +265,60 @@ private slots:
 
     // Palettes that leave the foreground as it is (a light and a dark
     // scheme both draw in black) add nothing to the picture, and neither
-    // does a Чертай that draws every line again in the same colour: a
+    // does a Чертай that draws every line again in the same colour; lines
+    // drawn again in a new colour take the place of the old ones. A
     // desktop that switches its scheme all day leaves the history as small
     // and undo as quick as ever.
+    void theStrokesStayBoundedUnderPaletteChanges_data()
+    {
+        QTest::addColumn<QColor>("other");
+        QTest::addColumn<QColor>("lines");
+        QTest::addColumn<double>("growth");
+        QTest::addRow("a light and a dark scheme")
+            << QColor(235, 235, 235) << QColor(Qt::black) << 1.0;
+        QTest::addRow("two text colours") << kNewColour << kNewColour << 2.0;
+    }
+
     void theStrokesStayBoundedUnderPaletteChanges()
     {
+        QFETCH(QColor, other);
+        QFETCH(QColor, lines);
+        QFETCH(double, growth);
         MainWindow& window = *m_window;
-        for (int x = 5; x <= 255; x += 5) {
-            Press(window, x, 100);
-        }
+        // Far enough apart for the lines to show between the dots.
+        const auto placePoints = [&window] {
+            for (int x = 10; x <= 410; x += 10) {
+                Press(window, x, 100);
+            }
+        };
+        placePoints();
         PressButton(window, MainWindow::Draw);
         const std::size_t strokes = window.Picture1()->Picture().StrokeCount();
         QVERIFY(strokes > 51);
-        for (int change = 0; change < 200; ++change) {
-            SetTextColour(window, change % 2 == 0 ? QColor(235, 235, 235) : QColor(Qt::black));
+        std::size_t most = 0;
+        for (int change = 0; change <= 200; ++change) {
+            SetTextColour(window, change % 2 == 0 ? other : QColor(Qt::black));
             PressButton(window, MainWindow::Draw);
             if (change % 3 == 0) {
                 Undo(window.Text1());
                 QTest::keyClick(window.Text1(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
             }
+            most = std::max(most, window.Picture1()->Picture().StrokeCount());
         }
-        QCOMPARE(window.Picture1()->Picture().StrokeCount(), strokes);
-        QCOMPARE(PixelAt(*window.Picture1(), 7, 100), QColor(Qt::black));
+        QVERIFY2(static_cast<double>(most) <= growth * static_cast<double>(strokes),
+                 qPrintable(QStringLiteral("%1 strokes after %2").arg(most).arg(strokes)));
+        // The lines are in the last colour, one pixel high.
+        QCOMPARE(PixelAt(*window.Picture1(), 15, 100), lines);
+        QCOMPARE(PixelAt(*window.Picture1(), 15, 101), QColor(Qt::white));
+        // The picture is what the same dots and the lines drawn once in
+        // that colour give.
+        const QImage shown = window.Picture1()->Image();
+        PressButton(window, MainWindow::Clear);
+        SetTextColour(window, Qt::black);
+        placePoints();
+        SetTextColour(window, other);
+        PressButton(window, MainWindow::Draw);
+        QCOMPARE(window.Picture1()->Image(), shown);
     }
 
     void undoAnswersWhereverTheFocusIs()
