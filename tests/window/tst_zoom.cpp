@@ -290,6 +290,35 @@ private slots:
         QCOMPARE(window.Picture1()->Image(), picture);
     }
 
+    // A zoom key while the mouse drags a selection in the report: the
+    // selection stays, and the drag goes on in the grown panel.
+    void aZoomInTheMiddleOfADragKeepsTheSelection()
+    {
+        MainWindow& window = *m_window;
+        ReportPanel& report = *window.Text1();
+        QWidget* view = report.viewport();
+        const QPoint from(20, 12);
+        QTest::mousePress(view, Qt::LeftButton, {}, from);
+        QMouseEvent drag(QEvent::MouseMove, QPointF(150, 40), view->mapToGlobal(QPointF(150, 40)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &drag);
+        const int start = report.SelectionStart();
+        const int end = report.SelectionEnd();
+        QVERIFY(end > start);
+        QTest::keyClick(&report, Qt::Key_Plus, Qt::ControlModifier);
+        QTRY_VERIFY(window.Transform().Factor() > 1.0);
+        QCOMPARE(report.SelectionStart(), start);
+        QCOMPARE(report.SelectionEnd(), end);
+        // Further along the same line in the grown panel.
+        const QPointF further(QPointF(250, 40) * window.Transform().Factor());
+        QMouseEvent dragOn(QEvent::MouseMove, further, view->mapToGlobal(further), Qt::NoButton,
+                           Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &dragOn);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, further.toPoint());
+        QCOMPARE(report.SelectionStart(), start);
+        QVERIFY(report.SelectionEnd() > end);
+    }
+
 private:
     std::unique_ptr<MainWindow> m_window;
 };
