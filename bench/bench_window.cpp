@@ -261,6 +261,106 @@ void BM_RedoClearAfterWorstCaseDraw(benchmark::State& state)
     TimeHistoryKey(state, false);
 }
 
+// The lesson on a projector: `make bench` gives the offscreen platform a
+// screen of 1920 x 1080 (bench/projector_screen.json).
+constexpr QSize kProjector{1920, 1080};
+
+// The worst case drawn and its 20,826-line report shown, in an active
+// window, whose shortcuts the zoom keys are.
+std::unique_ptr<MainWindow> WindowWithTheWorstCaseDrawn()
+{
+    auto window = ShownWindow();
+    if (!window) {
+        return nullptr;
+    }
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get())) {
+        return nullptr;
+    }
+    ResetWithPoints(*window, kWorstCasePoints);
+    window->Command1(MainWindow::Draw)->click();
+    ProcessEventsUntilIdle();
+    return window;
+}
+
+// The window maximised on the projector and back to the design's size, in
+// turn: the whole design laid out again, the report wrapped anew in a new
+// font and the picture painted again from its strokes, until all of it is
+// painted.
+void BM_ResizeWorstCase(benchmark::State& state)
+{
+    const auto window = WindowWithTheWorstCaseDrawn();
+    if (!window) {
+        state.SkipWithError("the window was never shown and active");
+        return;
+    }
+    PaintWatch watch{window.get(), window->Picture1(), window->Text1()->viewport()};
+    bool large = false;
+    double largest = 1.0;
+    for (auto _ : state) {
+        large = !large;
+        watch.Reset();
+        window->resize(large ? kProjector : window->minimumSize());
+        if (!watch.WaitUntilPainted()) {
+            state.SkipWithError("the window did not repaint");
+            return;
+        }
+        largest = std::max(largest, window->Transform().Factor());
+    }
+    state.counters["largest_factor"] = largest;
+}
+
+// Ctrl+Plus and Ctrl+Minus in turn, between the steps 150 % and 200 %.
+void BM_ZoomKeyWorstCase(benchmark::State& state)
+{
+    const auto window = WindowWithTheWorstCaseDrawn();
+    if (!window) {
+        state.SkipWithError("the window was never shown and active");
+        return;
+    }
+    QTest::keyClick(window.get(), Qt::Key_Plus, Qt::ControlModifier);
+    QTest::keyClick(window.get(), Qt::Key_Plus, Qt::ControlModifier);
+    ProcessEventsUntilIdle();
+    PaintWatch watch{window.get(), window->Picture1(), window->Text1()->viewport()};
+    bool in = false;
+    for (auto _ : state) {
+        in = !in;
+        watch.Reset();
+        QTest::keyClick(window.get(), in ? Qt::Key_Plus : Qt::Key_Minus, Qt::ControlModifier);
+        if (!watch.WaitUntilPainted()) {
+            state.SkipWithError("the window did not repaint");
+            return;
+        }
+    }
+    state.counters["factor"] = window->Transform().Factor();
+}
+
+// „Чертай“ with the worst case in a window that fills the projector.
+void BM_DrawWorstCaseOnAProjector(benchmark::State& state)
+{
+    const auto window = ShownWindow();
+    if (!window) {
+        state.SkipWithError("the window was never shown");
+        return;
+    }
+    window->resize(kProjector);
+    ProcessEventsUntilIdle();
+    PaintWatch watch{window->Picture1(), window->Text1()->viewport()};
+    for (auto _ : state) {
+        state.PauseTiming();
+        ResetWithPoints(*window, kWorstCasePoints);
+        watch.Reset();
+        state.ResumeTiming();
+
+        window->Command1(MainWindow::Draw)->click();
+        if (!watch.WaitUntilPainted()) {
+            state.SkipWithError("the canvas or the report panel did not repaint");
+            return;
+        }
+    }
+    state.counters["factor"] = window->Transform().Factor();
+}
+
 // Constructing and showing a window until its first paint; the window is
 // torn down outside the timing.
 template <typename Window>
@@ -305,5 +405,8 @@ BENCHMARK(BM_SelectRow)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_DeletePoint)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_UndoClearAfterWorstCaseDraw)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RedoClearAfterWorstCaseDraw)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ResizeWorstCase)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ZoomKeyWorstCase)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DrawWorstCaseOnAProjector)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_StartUpBareWindow)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -93,12 +93,30 @@ Canvas::Canvas(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::CrossCursor);
+    m_foreground = ForegroundColour().rgba();
     EnsureImage();
 }
 
 QSize Canvas::sizeHint() const
 {
-    return {467, 200};
+    return m_transform.ToScreen(QRect(QPoint(0, 0), kDesignSize)).size();
+}
+
+void Canvas::SetDesignGeometry(const QRect& geometry, double factor)
+{
+    const bool rescaled = factor != m_transform.Factor();
+    m_transform = DesignTransform(factor, QPoint(0, 0));
+    // A new size paints the picture again, in the resize event.
+    setGeometry(geometry);
+    if (rescaled) {
+        EnsureImage();
+        update();
+    }
+}
+
+void Canvas::UpdateDesignRect(const QRectF& design)
+{
+    update(m_transform.ToScreen(design).toAlignedRect() & rect());
 }
 
 QColor Canvas::ForegroundColour() const
@@ -139,10 +157,11 @@ void Canvas::DrawSegment(float x1, float y1, float x2, float y2)
 {
     // Most segments of a Draw were drawn already; they are skipped before
     // anything else is looked up.
-    if (m_drawnSegments.contains(Segment{x1, y1, x2, y2, m_penWidth})) {
+    if (m_segmentColour == m_foreground
+        && m_drawnSegments.contains(Segment{x1, y1, x2, y2, m_penWidth})) {
         return;
     }
-    Record({Stroke::Kind::Segment, x1, y1, x2, y2, m_penWidth, ForegroundColour().rgba()});
+    Record({Stroke::Kind::Segment, x1, y1, x2, y2, m_penWidth, m_foreground});
 }
 
 void Canvas::SetPersistent(bool on)
@@ -157,24 +176,78 @@ void Canvas::Dot(float x, float y, const QColor& colour)
 
 void Canvas::Record(const Stroke& stroke)
 {
-    if (Paint(stroke)) {
-        m_strokes->push_back(stroke);
+    if (!Paint(stroke)) {
+        return;
     }
+    m_strokes->push_back(stroke);
+    NoteStroke(m_strokes->size() - 1);
+    // Amortised: the list is copied only once it is half hidden strokes.
+    if (2 * m_hiddenCount > m_strokes->size()) {
+        DropHiddenStrokes();
+    }
+}
+
+void Canvas::NoteStroke(std::size_t index)
+{
+    m_hidden.push_back(false);
+    const Stroke& stroke = (*m_strokes)[index];
+    if (stroke.kind != Stroke::Kind::Segment) {
+        return;
+    }
+    const auto [last, first] = m_lastDrawnAt.try_emplace(
+        Segment{stroke.x1, stroke.y1, stroke.x2, stroke.y2, stroke.width}, index);
+    if (first) {
+        return;
+    }
+    // The same line at the same width covers the same pixels; an opaque
+    // colour leaves nothing of the one before it.
+    if (qAlpha(stroke.colour) == 255 && !m_hidden[last->second]) {
+        m_hidden[last->second] = true;
+        ++m_hiddenCount;
+    }
+    last->second = index;
+}
+
+void Canvas::IndexStrokes()
+{
+    m_lastDrawnAt.clear();
+    m_hidden.clear();
+    m_hiddenCount = 0;
+    for (std::size_t index = 0; index < m_strokes->size(); ++index) {
+        NoteStroke(index);
+    }
+}
+
+void Canvas::DropHiddenStrokes()
+{
+    // A new list: saved pictures keep theirs.
+    auto kept = std::make_shared<std::vector<Stroke>>();
+    kept->reserve(m_strokes->size() - m_hiddenCount);
+    for (std::size_t index = 0; index < m_strokes->size(); ++index) {
+        if (!m_hidden[index]) {
+            kept->push_back((*m_strokes)[index]);
+        }
+    }
+    m_strokes = std::move(kept);
+    IndexStrokes();
 }
 
 bool Canvas::Paint(const Stroke& stroke)
 {
-    if (stroke.kind == Stroke::Kind::ForgetSegments) {
+    // Anything in another colour may cover segments drawn before, which
+    // then have to be drawn again. The strokes alone decide it, so a
+    // picture painted again from them skips exactly what it skipped first,
+    // whatever the palette is by then.
+    if (stroke.colour != m_segmentColour) {
         ForgetDrawnSegments();
-        return true;
+        if (stroke.kind == Stroke::Kind::Segment) {
+            m_segmentColour = stroke.colour;
+        }
     }
     const QColor colour = QColor::fromRgba(stroke.colour);
     const int width = stroke.width;
     QRectF bounds;
     if (stroke.kind == Stroke::Kind::Dot) {
-        if (stroke.colour != ForegroundColour().rgba()) {
-            ForgetDrawnSegments();
-        }
         EnsureImage();
         QPainter painter(&m_image);
         // A round-capped point is the disc of the pen's diameter, symmetric
@@ -201,7 +274,7 @@ bool Canvas::Paint(const Stroke& stroke)
                      .normalized()
                      .adjusted(-width - 1.0, -width - 1.0, width + 1.0, width + 1.0);
     }
-    update(bounds.toAlignedRect() & rect());
+    UpdateDesignRect(bounds);
     return true;
 }
 
@@ -230,6 +303,7 @@ void Canvas::RestorePicture(const CanvasPicture& picture)
             picture.m_strokes->begin(),
             picture.m_strokes->begin() + static_cast<std::ptrdiff_t>(picture.m_strokeCount));
     }
+    IndexStrokes();
     EnsureImage();
     PaintStrokes();
     update();
@@ -263,6 +337,7 @@ void Canvas::FillImage()
     EnsureImage();
     ForgetDrawnSegments();
     m_strokes = std::make_shared<std::vector<Stroke>>();
+    IndexStrokes();
     m_image.fill(m_background);
     update();
 }
@@ -274,15 +349,18 @@ void Canvas::ForgetDrawnSegments()
 
 void Canvas::EnsureImage()
 {
-    const qreal ratio = devicePixelRatioF();
-    const QSize wanted = size() * ratio;
+    // Every device pixel the widget covers, addressed by painters in
+    // drawing-area pixels.
+    const QSize wanted = size() * devicePixelRatioF();
+    const qreal ratio = devicePixelRatioF() * m_transform.Factor();
     if (m_image.size() == wanted && m_image.devicePixelRatio() == ratio) {
         return;
     }
     m_image = QImage(wanted, QImage::Format_RGB32);
     m_image.setDevicePixelRatio(ratio);
-    // When the widget moves to a screen of another scale, what was drawn is
-    // painted again, crisp at the new scale, and as a saved picture would be.
+    // When the widget moves to a screen of another scale or the window
+    // grows, what was drawn is painted again from its strokes, crisp at the
+    // new size, and as a saved picture would be.
     PaintStrokes();
 }
 
@@ -302,14 +380,14 @@ QPoint Canvas::NearestNode(QPoint position) const
         const int snapped = static_cast<int>(SnapToGrid(v, m_keyboardStep).value_or(0.0));
         return std::clamp(snapped, 0, lastNode);
     };
-    return {node(position.x(), width()), node(position.y(), height())};
+    return {node(position.x(), kDesignSize.width()), node(position.y(), kDesignSize.height())};
 }
 
 void Canvas::MoveKeyboardCursor(QPoint node)
 {
-    update(KeyboardCursorUpdateRect());
+    UpdateDesignRect(KeyboardCursorUpdateRect());
     m_keyboardCursor = node;
-    update(KeyboardCursorUpdateRect());
+    UpdateDesignRect(KeyboardCursorUpdateRect());
 }
 
 void Canvas::SetSerialAtNode(SerialAtNode serialAt)
@@ -335,9 +413,12 @@ void Canvas::AnnounceKeyboardCursor()
 
 void Canvas::CopyPicture() const
 {
-    // The image keeps its device pixel ratio, so a program that pastes it
-    // knows its size in logical pixels; the clipboard offers it as PNG.
-    QGuiApplication::clipboard()->setImage(m_image);
+    // The image carries the display's device pixel ratio, so a program that
+    // pastes it knows its size as shown in logical pixels; the clipboard
+    // offers it as PNG.
+    QImage shown = m_image;
+    shown.setDevicePixelRatio(devicePixelRatioF());
+    QGuiApplication::clipboard()->setImage(shown);
 }
 
 QRect Canvas::KeyboardCursorRect() const
@@ -359,9 +440,9 @@ void Canvas::paintEvent(QPaintEvent* event)
     EnsureImage();
     QPainter painter(this);
     const QRect dirty = event->rect();
+    const qreal ratio = devicePixelRatioF();
     painter.drawImage(dirty, m_image,
-                      QRectF(QPointF(dirty.topLeft()) * m_image.devicePixelRatio(),
-                             QSizeF(dirty.size()) * m_image.devicePixelRatio()));
+                      QRectF(QPointF(dirty.topLeft()) * ratio, QSizeF(dirty.size()) * ratio));
     if (hasFocus() && m_keyboardCursorShown) {
         PaintKeyboardCursor(painter);
     }
@@ -406,8 +487,9 @@ void Canvas::PaintKeyboardCursor(QPainter& painter) const
             }
         }
     }
-    frame.setDevicePixelRatio(ratio);
-    painter.drawImage(QPointF(device.topLeft()) / ratio, frame);
+    // The painter is in widget pixels, the frame in the display's.
+    frame.setDevicePixelRatio(devicePixelRatioF());
+    painter.drawImage(QPointF(device.topLeft()) / devicePixelRatioF(), frame);
 }
 
 void Canvas::keyPressEvent(QKeyEvent* event)
@@ -435,7 +517,7 @@ void Canvas::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
         m_keyboardCursorShown = true;
-        update(KeyboardCursorUpdateRect());
+        UpdateDesignRect(KeyboardCursorUpdateRect());
         emit pressed(static_cast<float>(m_keyboardCursor.x()),
                      static_cast<float>(m_keyboardCursor.y()), Qt::NoButton, event->modifiers());
         // Also after a refused press: the reader then says the point that
@@ -462,22 +544,22 @@ void Canvas::focusInEvent(QFocusEvent* event)
 {
     m_keyboardCursorShown
         = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    update(KeyboardCursorUpdateRect());
+    UpdateDesignRect(KeyboardCursorUpdateRect());
     QWidget::focusInEvent(event);
 }
 
 void Canvas::focusOutEvent(QFocusEvent* event)
 {
-    update(KeyboardCursorUpdateRect());
+    UpdateDesignRect(KeyboardCursorUpdateRect());
     QWidget::focusOutEvent(event);
 }
 
 void Canvas::changeEvent(QEvent* event)
 {
-    // A new palette may bring another foreground colour, in which a
-    // segment drawn before would come out differently.
+    // A new palette may bring another foreground colour, in which the next
+    // segments are drawn even where the same ones stand in the old colour.
     if (event->type() == QEvent::PaletteChange) {
-        Record({Stroke::Kind::ForgetSegments});
+        m_foreground = ForegroundColour().rgba();
     }
     QWidget::changeEvent(event);
 }
@@ -491,11 +573,10 @@ void Canvas::resizeEvent(QResizeEvent* event)
 
 void Canvas::mousePressEvent(QMouseEvent* event)
 {
-    // At fractional display scales Qt reports fractional logical positions;
-    // the pixel that contains the press keeps every stored point whole.
-    const QPointF position = event->position();
-    const QPoint pixel(static_cast<int>(std::floor(position.x())),
-                       static_cast<int>(std::floor(position.y())));
+    // At fractional display scales and factors a press falls inside a
+    // drawing-area pixel; the pixel that contains it keeps every stored
+    // point whole and where it was at the design's size.
+    const QPoint pixel = m_transform.FromScreen(event->position());
     // The cursor goes until the keyboard is used again, and then stands on
     // the grid node nearest the press inside the area: where the point was
     // stored, unless that node lies beyond the edge.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "design_transform.h"
 #include "drawing_surface.h"
 
 #include <QColor>
@@ -10,6 +11,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -17,11 +19,9 @@ class QPainter;
 
 namespace collinear {
 
-// One dot or segment as it went onto the picture; or the moment the canvas
-// forgot which segments it had drawn (a new palette), after which the same
-// segment is drawn again.
+// One dot or segment as it went onto the picture, in its colour.
 struct Stroke {
-    enum class Kind { Dot, Segment, ForgetSegments };
+    enum class Kind { Dot, Segment };
     Kind kind = Kind::Dot;
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     int width = 1;
@@ -36,6 +36,9 @@ struct Stroke {
 class CanvasPicture {
 public:
     [[nodiscard]] bool SamePixels(const CanvasPicture& other) const;
+    // How many strokes paint it; what a saved state costs, and what undo
+    // paints again.
+    [[nodiscard]] std::size_t StrokeCount() const { return m_strokeCount; }
 
 private:
     friend class Canvas;
@@ -46,12 +49,18 @@ private:
 };
 
 // The drawing area. Everything is drawn into an off-screen image at the
-// screen's device pixel ratio, so the picture is crisp at any display scale
-// and survives the window being covered; paint events only copy from it.
+// screen's device pixel ratio times the window's design factor, so the
+// picture is crisp at any display scale and any size of the window, and
+// survives the window being covered; paint events only copy from it.
+// Whatever the factor, the area keeps the design's coordinates: 467 x 200
+// drawing-area pixels, dots 5 of them wide and segments 1.
 class Canvas : public QWidget, public DrawingSurface {
     Q_OBJECT
 
 public:
+    // The drawing area's size in its own pixels, at every factor.
+    static constexpr QSize kDesignSize{467, 200};
+
     explicit Canvas(QWidget* parent = nullptr);
 
     void SetBackground(Rgb colour) override;
@@ -64,6 +73,8 @@ public:
 
     [[nodiscard]] int PenWidth() const { return m_penWidth; }
     [[nodiscard]] bool Persistent() const { return m_persistent; }
+    // The picture at device resolution; its device pixel ratio is device
+    // pixels per drawing-area pixel, the display's ratio times the factor.
     [[nodiscard]] const QImage& Image() const { return m_image; }
     [[nodiscard]] QColor ForegroundColour() const;
 
@@ -73,6 +84,12 @@ public:
     void RestorePicture(const CanvasPicture& picture);
 
     QSize sizeHint() const override;
+
+    // The window's design factor (how many widget pixels a drawing-area
+    // pixel takes) and the area's place at it. The picture is painted again
+    // from its strokes, crisp, once.
+    void SetDesignGeometry(const QRect& geometry, double factor);
+    [[nodiscard]] double DesignFactor() const { return m_transform.Factor(); }
 
     // The keyboard cursor: it stands on a grid node of this step, the arrow
     // keys move it by one step, and Space or Enter press there. It is drawn
@@ -89,7 +106,7 @@ public:
     // and "точка N" where a point stands on that node.
     [[nodiscard]] QString KeyboardCursorText() const;
 
-    // Puts the picture on the clipboard as an image, exactly as drawn, at
+    // Puts the picture on the clipboard as an image, exactly as shown, at
     // the device resolution and without the keyboard cursor: the way out
     // for a drawing that the program never writes to a file.
     void CopyPicture() const;
@@ -123,9 +140,18 @@ private:
     // Paints a stroke into the image; true when it could change a pixel.
     bool Paint(const Stroke& stroke);
     void Record(const Stroke& stroke);
+    // Notes the stroke at `index` of m_strokes: a segment drawn opaque
+    // hides the same segment drawn before in another colour.
+    void NoteStroke(std::size_t index);
+    // Notes every stroke of a new list of strokes.
+    void IndexStrokes();
+    // Starts a list of the strokes that are not hidden: the same picture.
+    void DropHiddenStrokes();
     // The picture filled with the background and its strokes painted again.
     void PaintStrokes();
     void ForgetDrawnSegments();
+    // The widget's region that shows a rectangle of drawing-area pixels.
+    void UpdateDesignRect(const QRectF& design);
     // The grid node of the current step nearest `position`, inside the area.
     [[nodiscard]] QPoint NearestNode(QPoint position) const;
     void MoveKeyboardCursor(QPoint node);
@@ -137,7 +163,13 @@ private:
     void AnnounceKeyboardCursor();
 
     QImage m_image;
+    // Drawing-area pixels to widget pixels; the area's own origin is the
+    // widget's.
+    DesignTransform m_transform;
     QColor m_background{Qt::white};
+    // The foreground colour of the current palette, looked up once per
+    // palette rather than once per segment.
+    QRgb m_foreground = 0;
     int m_penWidth = 1;
     bool m_persistent = false;
     QPoint m_keyboardCursor{0, 0};
@@ -150,12 +182,21 @@ private:
     bool m_keyboardCursorShown = false;
     int m_keyboardStep = 5;
     SerialAtNode m_serialAtNode;
-    // Segments drawn in the foreground colour since the picture last got any
-    // other colour. Drawing one of them again cannot change a pixel, so it is
-    // skipped: a Draw with 51 points on one line repeats most of its 41,650.
+    // Segments drawn in m_segmentColour since the picture last got any other
+    // colour. Drawing one of them again in that colour cannot change a
+    // pixel, so it is skipped: a Draw with 51 points on one line repeats
+    // most of its 41,650. In another colour (a new palette's) it is drawn.
     std::unordered_set<Segment, SegmentHash> m_drawnSegments;
+    QRgb m_segmentColour = 0;
     // Every stroke since the picture was last filled, in order.
     std::shared_ptr<std::vector<Stroke>> m_strokes = std::make_shared<std::vector<Stroke>>();
+    // Where in m_strokes each segment was last drawn, and which strokes a
+    // later opaque stroke of the same segment covers pixel for pixel. Lines
+    // drawn again and again in the colours of new palettes would otherwise
+    // grow the strokes, and what undo paints, without bound.
+    std::unordered_map<Segment, std::size_t, SegmentHash> m_lastDrawnAt;
+    std::vector<bool> m_hidden;
+    std::size_t m_hiddenCount = 0;
 };
 
 } // namespace collinear

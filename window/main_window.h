@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canvas.h"
+#include "design_transform.h"
 #include "point_entry.h"
 #include "point_table.h"
 #include "undo_history.h"
@@ -9,16 +10,21 @@
 
 #include <array>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QLabel;
 class QPushButton;
+class QShortcut;
 class QStringListModel;
+class QWheelEvent;
 
 namespace collinear {
 
 class OneRowList;
 class PointTableModel;
 class ReportPanel;
+class ZoomedStyle;
 
 // The program's one window. It owns the point table, the point counter and
 // grid step (through PointEntry), the canvas and the report panel; every
@@ -44,6 +50,25 @@ public:
     void Redo();
     [[nodiscard]] const UndoHistory& History() const { return *m_history; }
 
+    // The factors the zoom keys step through, as a browser's do.
+    static constexpr std::array<double, 6> kZoomSteps{1.0, 1.25, 1.5, 2.0, 2.5, 3.0};
+    // The window grows to the next step that its screen has room for, or
+    // shrinks to the step before; ZoomReset brings back the design's size.
+    // Views only: nothing the pupil did changes, and undo keeps no step.
+    void ZoomIn();
+    void ZoomOut();
+    void ZoomReset();
+    // The design's factor and where the design stands in the window: the
+    // largest factor at which the whole design fits, centred.
+    [[nodiscard]] const DesignTransform& Transform() const { return m_transform; }
+    // The largest factor the window's screen can show.
+    [[nodiscard]] double LargestFactor() const;
+    // Each control's place in design pixels, as the design lays it out.
+    [[nodiscard]] const std::vector<std::pair<QWidget*, QRect>>& DesignGeometry() const
+    {
+        return m_designGeometry;
+    }
+
     [[nodiscard]] const PointTable& Table() const { return m_table; }
     [[nodiscard]] int PointCounter() const { return m_pointEntry.PointCounter(); }
     [[nodiscard]] int GridStep() const { return m_pointEntry.GridStep(); }
@@ -59,6 +84,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -66,6 +94,16 @@ private:
     // frame round it, so the picture itself stays exactly as drawn.
     [[nodiscard]] QRegion CanvasFocusFrame() const;
     void CreateControls();
+    // Puts a control at its design place, at the window's factor.
+    void Place(QWidget* control, const QRect& design);
+    void PlaceButton(QPushButton* button, const QString& caption, const QRect& design,
+                     const QColor& face);
+    // Lays the design out again for the window's size.
+    void FitDesign();
+    void ZoomTo(double factor);
+    // Ctrl+wheel anywhere in the window, by whole notches; true when taken.
+    bool TurnZoomWheel(const QWheelEvent& event);
+    void ToggleFullScreen();
     void ConnectEvents();
     void StartUp();
 
@@ -105,6 +143,13 @@ private:
     bool m_changingSelection = false;
     ReportSource m_report;
     UndoHistory* m_history = nullptr;
+    DesignTransform m_transform;
+    std::vector<std::pair<QWidget*, QRect>> m_designGeometry;
+    std::array<QColor, 3> m_buttonFaces{};
+    ZoomedStyle* m_style = nullptr;
+    QShortcut* m_leaveFullScreen = nullptr;
+    // Eighths of a degree turned with Ctrl held since the last whole notch.
+    int m_zoomWheelRemainder = 0;
 };
 
 } // namespace collinear

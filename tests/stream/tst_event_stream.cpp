@@ -102,7 +102,7 @@ std::set<int> SelectedRows(const QAbstractItemView* view)
 }
 
 // What the event changes, as far as the checks after it care.
-enum class Effect { None, Press, Delete, Clear, Draw, Step, Undo, Redo };
+enum class Effect { None, Press, Delete, Clear, Draw, Step, Undo, Redo, View };
 
 struct Snapshot {
     std::vector<Row> rows;
@@ -394,6 +394,27 @@ public:
         return effect;
     }
 
+    // The window made larger or smaller as a window manager does it: to
+    // a tiny size, a huge one, or an aspect far from the design's.
+    Effect ResizeWindow()
+    {
+        const QSize size(m_random.Pick(std::array{100, 481, 481, 482, 600, 1000, 1919, 5000}),
+                         m_random.Pick(std::array{50, 429, 429, 430, 540, 1080, 2000, 6000}));
+        m_event = QStringLiteral("resize to %1 x %2").arg(size.width()).arg(size.height());
+        m_window.resize(size);
+        return Effect::View;
+    }
+
+    // Ctrl+Plus, Ctrl+=, Ctrl+Minus or Ctrl+0, wherever the focus is; back
+    // to the design's size often enough that most of the stream runs there,
+    // where a picture costs the least to compare.
+    Effect ZoomKey()
+    {
+        const Qt::Key key = m_random.Pick(std::array{Qt::Key_Plus, Qt::Key_Equal, Qt::Key_Minus,
+                                                     Qt::Key_0, Qt::Key_0, Qt::Key_0});
+        return HistoryKey(key, Qt::ControlModifier, Effect::View);
+    }
+
     // Ctrl+Z, Ctrl+Shift+Z or Ctrl+Y, wherever the focus is.
     Effect UndoKey() { return HistoryKey(Qt::Key_Z, Qt::ControlModifier, Effect::Undo); }
     Effect RedoKey()
@@ -488,6 +509,8 @@ const std::array kEventKinds{
     EventKind{"Ctrl+Z", {10, 40, 40}, &EventStream::UndoKey},
     EventKind{"Ctrl+Shift+Z", {3, 15, 15}, &EventStream::RedoKey},
     EventKind{"Ctrl+Y", {3, 15, 15}, &EventStream::RedoKeyY},
+    EventKind{"window resized", {5, 8, 10}, &EventStream::ResizeWindow},
+    EventKind{"zoom key", {10, 12, 15}, &EventStream::ZoomKey},
 };
 
 Effect EventStream::Next()
@@ -647,7 +670,7 @@ QString CheckDotsShow(const MainWindow& window, const std::vector<Row>& rows)
 {
     const QImage& image = window.Picture1()->Image();
     const qreal ratio = image.devicePixelRatio();
-    const QSize size = window.Picture1()->size();
+    const QSize size = Canvas::kDesignSize;
     for (const Row& row : rows) {
         const int x = std::stoi(row[0]);
         const int y = std::stoi(row[1]);
@@ -663,9 +686,55 @@ QString CheckDotsShow(const MainWindow& window, const std::vector<Row>& rows)
     return {};
 }
 
+// Whatever the window's size, the design is drawn at one factor between 1
+// and what the screen allows, every control at its design place times the
+// factor within a pixel, and no controls overlap that do not in the design.
+QString CheckLayout(const MainWindow& window)
+{
+    const collinear::DesignTransform& transform = window.Transform();
+    const double factor = transform.Factor();
+    if (factor < 1.0 || factor > window.LargestFactor() + 1e-9) {
+        return QStringLiteral("factor %1 at a window of %2 x %3")
+            .arg(factor)
+            .arg(window.width())
+            .arg(window.height());
+    }
+    const auto& placed = window.DesignGeometry();
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        const auto& [control, design] = placed[i];
+        const QRectF expected = transform.ToScreen(QRectF(design));
+        const QRect shown = control->geometry();
+        if (std::abs(shown.left() - expected.left()) > 1
+            || std::abs(shown.top() - expected.top()) > 1
+            || std::abs(shown.width() - expected.width()) > 1
+            || std::abs(shown.height() - expected.height()) > 1) {
+            return QStringLiteral("%1 at factor %2 is at %3,%4 %5 x %6")
+                .arg(QString::fromLatin1(control->metaObject()->className()))
+                .arg(factor)
+                .arg(shown.left())
+                .arg(shown.top())
+                .arg(shown.width())
+                .arg(shown.height());
+        }
+        for (std::size_t j = i + 1; j < placed.size(); ++j) {
+            if (!design.intersects(placed[j].second)
+                && shown.intersects(placed[j].first->geometry())) {
+                return QStringLiteral("two controls overlap at factor %1").arg(factor);
+            }
+        }
+    }
+    return {};
+}
+
 QString CheckEffect(Effect effect, const Snapshot& before, const Snapshot& after)
 {
     switch (effect) {
+    case Effect::View:
+        if (after.rows != before.rows || after.counter != before.counter
+            || after.selectedRow != before.selectedRow || after.report != before.report) {
+            return QStringLiteral("a new size of the window changed what it holds");
+        }
+        return {};
     case Effect::Clear:
         if (!after.rows.empty() || after.counter != 0 || !after.report.empty()) {
             return QStringLiteral("Чисти left %1 rows, counter %2, a report of %3 bytes")
@@ -754,22 +823,31 @@ QString CheckEffect(Effect effect, const Snapshot& before, const Snapshot& after
 }
 
 // The window as far as undo and redo give it back, a report and the
-// picture by their hashes.
+// picture by their hashes. Pictures are compared only at the same factor:
+// the same picture at another size has other pixels.
 struct Recorded {
     std::vector<Row> rows;
     int counter = 0;
     int selectedRow = -1;
     std::size_t report = 0;
     std::size_t picture = 0;
-    bool operator==(const Recorded&) const = default;
+    double factor = 1.0;
+    bool operator==(const Recorded& other) const
+    {
+        return rows == other.rows && counter == other.counter && selectedRow == other.selectedRow
+            && report == other.report && (factor != other.factor || picture == other.picture);
+    }
 };
 
 Recorded Record(const Snapshot& snapshot, const MainWindow& window)
 {
     const QImage& image = window.Picture1()->Image();
-    return {snapshot.rows, snapshot.counter, snapshot.selectedRow,
+    return {snapshot.rows,
+            snapshot.counter,
+            snapshot.selectedRow,
             std::hash<std::string>{}(snapshot.report),
-            qHashBits(image.constBits(), static_cast<std::size_t>(image.sizeInBytes()))};
+            qHashBits(image.constBits(), static_cast<std::size_t>(image.sizeInBytes())),
+            window.Transform().Factor()};
 }
 
 // The stream's own account of the steps that can be taken back and done
@@ -832,8 +910,9 @@ private:
 class Coverage {
 public:
     void Count(const EventStream& stream, Effect effect, const Snapshot& before,
-               const Snapshot& after)
+               const Snapshot& after, double factor)
     {
+        m_zoomed += static_cast<int>(factor > 1.0);
         if (stream.Kind() < kEventKinds.size()) {
             ++m_sent[stream.Kind()];
         }
@@ -857,7 +936,7 @@ public:
     {
         QString text = QStringLiteral("at most %1 stored, %2 presses refused at the limit, %3 "
                                       "searches, selections in the lists %4/%5/%6, %7 steps taken "
-                                      "back, %8 done again; sent:")
+                                      "back, %8 done again, %9 events in a zoomed window; sent:")
                            .arg(m_mostRows)
                            .arg(m_refusedAtTheLimit)
                            .arg(m_searches)
@@ -865,7 +944,8 @@ public:
                            .arg(m_selectionsIn[1])
                            .arg(m_selectionsIn[2])
                            .arg(m_undos)
-                           .arg(m_redos);
+                           .arg(m_redos)
+                           .arg(m_zoomed);
         for (std::size_t kind = 0; kind < kEventKinds.size(); ++kind) {
             text += QStringLiteral(" %1 %2,")
                         .arg(m_sent[kind])
@@ -886,6 +966,9 @@ public:
         if (m_refusedAtTheLimit < kEnough) {
             missed
                 << QStringLiteral("the limit (%1 presses refused there)").arg(m_refusedAtTheLimit);
+        }
+        if (m_zoomed < kEnough) {
+            missed << QStringLiteral("a zoomed window (%1 events)").arg(m_zoomed);
         }
         if (m_searches < kEnough) {
             missed << QStringLiteral("searches (%1)").arg(m_searches);
@@ -915,6 +998,7 @@ private:
     std::size_t m_mostRows = 0;
     int m_refusedAtTheLimit = 0;
     int m_searches = 0;
+    int m_zoomed = 0;
     int m_undos = 0;
     int m_redos = 0;
     std::array<int, 3> m_selectionsIn{};
@@ -995,6 +1079,9 @@ private slots:
             if (failure.isEmpty()) {
                 failure = CheckDotsShow(window, after.rows);
             }
+            if (failure.isEmpty()) {
+                failure = CheckLayout(window);
+            }
             if (!failure.isEmpty()) {
                 QFAIL(qPrintable(QStringLiteral("seed %1, event %2 (%3): %4")
                                      .arg(seed)
@@ -1016,7 +1103,7 @@ private slots:
             }
             steps.Stepped(effect, recorded, now);
             recorded = now;
-            coverage.Count(stream, effect, before, after);
+            coverage.Count(stream, effect, before, after, window.Transform().Factor());
             before = std::move(after);
         }
         qInfo("seed %u: %d events; %s", seed, count, qPrintable(coverage.Summary()));

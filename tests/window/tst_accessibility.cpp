@@ -143,7 +143,8 @@ private slots:
         // window says how.
         QVERIFY(canvas->text(QAccessible::Description).contains(QStringLiteral("точка")));
         for (const QString& keys :
-             {QStringLiteral("Ctrl+Shift+C"), QStringLiteral("Ctrl+Z"), QStringLiteral("Ctrl+Y")}) {
+             {QStringLiteral("Ctrl+Shift+C"), QStringLiteral("Ctrl+Z"), QStringLiteral("Ctrl+Y"),
+              QStringLiteral("Ctrl+плюс"), QStringLiteral("Ctrl+0"), QStringLiteral("F11")}) {
             QVERIFY2(canvas->text(QAccessible::Description).contains(keys), qPrintable(keys));
         }
         QVERIFY(canvas->state().focusable);

@@ -2,6 +2,7 @@
 // window exactly as it was before it and after it, from wherever the focus
 // is; what changes nothing is no step.
 
+#include "canvas_pixels.h"
 #include "main_window.h"
 #include "one_row_list.h"
 #include "report_panel.h"
@@ -16,6 +17,7 @@
 
 using collinear::MainWindow;
 using collinear::PointTable;
+using collinear::testing::PixelAt;
 using collinear::testing::VisibleRow;
 
 namespace {
@@ -100,6 +102,17 @@ void EightPointsSearched(MainWindow& window)
 void Undo(QWidget* focus)
 {
     QTest::keyClick(focus, Qt::Key_Z, Qt::ControlModifier);
+}
+
+const QColor kNewColour(0, 0, 160);
+
+// The drawing area's text colour, as a desktop that switches its colour
+// scheme changes it.
+void SetTextColour(MainWindow& window, const QColor& colour)
+{
+    QPalette palette = window.Picture1()->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    window.Picture1()->setPalette(palette);
 }
 
 } // namespace
@@ -214,6 +227,98 @@ private slots:
         const int step = window.GridStep();
         Undo(window.Command1(MainWindow::Draw));
         QCOMPARE(window.GridStep(), step);
+    }
+
+    // A new foreground colour (the desktop switched its scheme) reaches the
+    // lines that the next Чертай draws, whatever undo and redo gave back in
+    // between.
+    void aNewPaletteOutlivesUndoAndRedo_data()
+    {
+        QTest::addColumn<Action>("sequence");
+        QTest::addRow("a point, the palette, undo") << Action([](MainWindow& w) {
+            PressButton(w, MainWindow::Draw);
+            Press(w, 100, 150);
+            SetTextColour(w, kNewColour);
+            Undo(w.Text1());
+        });
+        QTest::addRow("undo, the palette, redo") << Action([](MainWindow& w) {
+            PressButton(w, MainWindow::Draw);
+            Undo(w.Text1());
+            SetTextColour(w, kNewColour);
+            QTest::keyClick(w.Text1(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        });
+    }
+
+    void aNewPaletteOutlivesUndoAndRedo()
+    {
+        QFETCH(Action, sequence);
+        MainWindow& window = *m_window;
+        Press(window, 13, 48);
+        Press(window, 43, 48);
+        Press(window, 73, 48);
+        sequence(window);
+        PressButton(window, MainWindow::Draw);
+        // Between the dots, where only the line is.
+        QCOMPARE(PixelAt(*window.Picture1(), 30, 50), kNewColour);
+        QCOMPARE(PixelAt(*window.Picture1(), 60, 50), kNewColour);
+    }
+
+    // Palettes that leave the foreground as it is (a light and a dark
+    // scheme both draw in black) add nothing to the picture, and neither
+    // does a Чертай that draws every line again in the same colour; lines
+    // drawn again in a new colour take the place of the old ones. A
+    // desktop that switches its scheme all day leaves the history as small
+    // and undo as quick as ever.
+    void theStrokesStayBoundedUnderPaletteChanges_data()
+    {
+        QTest::addColumn<QColor>("other");
+        QTest::addColumn<QColor>("lines");
+        QTest::addColumn<double>("growth");
+        QTest::addRow("a light and a dark scheme")
+            << QColor(235, 235, 235) << QColor(Qt::black) << 1.0;
+        QTest::addRow("two text colours") << kNewColour << kNewColour << 2.0;
+    }
+
+    void theStrokesStayBoundedUnderPaletteChanges()
+    {
+        QFETCH(QColor, other);
+        QFETCH(QColor, lines);
+        QFETCH(double, growth);
+        MainWindow& window = *m_window;
+        // Far enough apart for the lines to show between the dots.
+        const auto placePoints = [&window] {
+            for (int x = 10; x <= 410; x += 10) {
+                Press(window, x, 100);
+            }
+        };
+        placePoints();
+        PressButton(window, MainWindow::Draw);
+        const std::size_t strokes = window.Picture1()->Picture().StrokeCount();
+        QVERIFY(strokes > 51);
+        std::size_t most = 0;
+        for (int change = 0; change <= 200; ++change) {
+            SetTextColour(window, change % 2 == 0 ? other : QColor(Qt::black));
+            PressButton(window, MainWindow::Draw);
+            if (change % 3 == 0) {
+                Undo(window.Text1());
+                QTest::keyClick(window.Text1(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+            }
+            most = std::max(most, window.Picture1()->Picture().StrokeCount());
+        }
+        QVERIFY2(static_cast<double>(most) <= growth * static_cast<double>(strokes),
+                 qPrintable(QStringLiteral("%1 strokes after %2").arg(most).arg(strokes)));
+        // The lines are in the last colour, one pixel high.
+        QCOMPARE(PixelAt(*window.Picture1(), 15, 100), lines);
+        QCOMPARE(PixelAt(*window.Picture1(), 15, 101), QColor(Qt::white));
+        // The picture is what the same dots and the lines drawn once in
+        // that colour give.
+        const QImage shown = window.Picture1()->Image();
+        PressButton(window, MainWindow::Clear);
+        SetTextColour(window, Qt::black);
+        placePoints();
+        SetTextColour(window, other);
+        PressButton(window, MainWindow::Draw);
+        QCOMPARE(window.Picture1()->Image(), shown);
     }
 
     void undoAnswersWhereverTheFocusIs()

@@ -25,7 +25,7 @@ trap 'exit 1' INT TERM
 
 # The tests' own X server, and their own Wine prefix, made anew each run
 # so that nothing of an earlier install or test is left to pass a test.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 3840x2160x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 tries=0
 while [ ! -s "$work/display" ]; do

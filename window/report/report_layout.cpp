@@ -22,7 +22,7 @@ constexpr std::size_t kMaximumCachedLines = 512;
 // Lays out one paragraph as the panel shows it: visual lines one under the
 // other from y = 0, indented by the margin, wrapped at `width`, at word
 // boundaries where there are any.
-void LayOutParagraph(QTextLayout& layout, double width)
+void LayOutParagraph(QTextLayout& layout, double width, double margin)
 {
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -33,7 +33,7 @@ void LayOutParagraph(QTextLayout& layout, double width)
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLeadingIncluded(true);
         line.setLineWidth(width);
-        line.setPosition(QPointF(ReportLayout::kMargin, y));
+        line.setPosition(QPointF(margin, y));
         y += line.height();
         if (line.leading() < 0) {
             y += std::ceil(line.leading());
@@ -61,7 +61,7 @@ double ReportLayout::AvailableWidth() const
 {
     const int width = m_view.width();
     // Before the view has a size nothing wraps.
-    return (width > 0 ? width : std::numeric_limits<int>::max()) - 2 * kMargin;
+    return (width > 0 ? width : std::numeric_limits<int>::max()) - 2 * m_margin;
 }
 
 bool ReportLayout::IsCurrent() const
@@ -73,6 +73,14 @@ void ReportLayout::Invalidate()
 {
     m_valid = false;
     m_lines.clear();
+}
+
+void ReportLayout::SetMargin(double margin)
+{
+    if (margin != m_margin) {
+        m_margin = margin;
+        Invalidate();
+    }
 }
 
 void ReportLayout::Update()
@@ -100,7 +108,7 @@ void ReportLayout::Update()
     }
     const double fitsSurely = width - 2 * widest;
     QTextLayout sample(QStringLiteral("0"), m_view.font(), &m_view);
-    LayOutParagraph(sample, width);
+    LayOutParagraph(sample, width, m_margin);
     m_rowHeight = ParagraphHeight(sample);
 
     double extra = 0.0;
@@ -131,7 +139,7 @@ double ReportLayout::LineTop(int line) const
         m_otherHeights.begin(), m_otherHeights.end(), line,
         [](const std::pair<int, double>& other, int before) { return other.first < before; });
     const double extra = taller == m_otherHeights.begin() ? 0.0 : std::prev(taller)->second;
-    return kMargin + line * m_rowHeight + extra;
+    return m_margin + line * m_rowHeight + extra;
 }
 
 int ReportLayout::LineAtY(double y) const
@@ -152,13 +160,13 @@ int ReportLayout::LineAtY(double y) const
 
 double ReportLayout::ContentHeight() const
 {
-    return LineTop(m_text.LineCount()) + kMargin;
+    return LineTop(m_text.LineCount()) + m_margin;
 }
 
 std::unique_ptr<QTextLayout> ReportLayout::MakeLine(int line) const
 {
     auto layout = std::make_unique<QTextLayout>(m_text.LineText(line), m_view.font(), &m_view);
-    LayOutParagraph(*layout, AvailableWidth());
+    LayOutParagraph(*layout, AvailableWidth(), m_margin);
     return layout;
 }
 
@@ -277,7 +285,7 @@ int ReportLayout::TopToShow(int position, int top, int bottom)
     const QRectF caret = CaretRect(position);
     const int height = m_view.height();
     if (caret.top() < top) {
-        return caret.top() <= kMargin ? 0 : static_cast<int>(std::floor(caret.top()));
+        return caret.top() <= m_margin ? 0 : static_cast<int>(std::floor(caret.top()));
     }
     if (caret.bottom() > top + height) {
         return caret.bottom() >= LineTop(m_text.LineCount())

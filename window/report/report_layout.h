@@ -26,7 +26,8 @@ class ReportText;
 // pass over its bytes.
 class ReportLayout {
 public:
-    // The blank around the text, as wide as a plain text edit leaves it.
+    // The blank around the text at the design's size, as wide as a plain
+    // text edit leaves it.
     static constexpr double kMargin = 4.0;
 
     ReportLayout(const ReportText& text, const QWidget& view);
@@ -41,6 +42,9 @@ public:
     void Update();
     // The text, the font or the style has changed.
     void Invalidate();
+    // The blank around the text, which grows with the window.
+    void SetMargin(double margin);
+    [[nodiscard]] double Margin() const { return m_margin; }
     [[nodiscard]] bool IsValid() const { return m_valid; }
     // Valid, and for the view's width as it is now.
     [[nodiscard]] bool IsCurrent() const;
@@ -88,6 +92,7 @@ private:
 
     const ReportText& m_text;
     const QWidget& m_view;
+    double m_margin = kMargin;
     // Geometry for one text, font and width, remade when one changes.
     bool m_valid = false;
     double m_width = -1.0;

@@ -3,11 +3,13 @@
 #include "focus_frame.h"
 #include "report_accessible.h"
 #include "report_layout.h"
+#include "zoomed_style.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -223,6 +225,9 @@ bool ReportPanel::event(QEvent* event)
             return true;
         }
     }
+    if (event->type() == QEvent::LayoutRequest && m_topLineToKeep >= 0) {
+        LayOutAgainKeepingTopLine();
+    }
     const bool handled = QAbstractScrollArea::event(event);
     // The caret alone, which blinks, would show the focus only half the
     // time; the frame shows it as on every other control.
@@ -236,8 +241,8 @@ void ReportPanel::paintEvent(QPaintEvent* event)
     QPainter painter(viewport());
     QRect exposed = event->rect();
     // The right margin stays blank, also under a selected line end.
-    exposed.setRight(std::min(exposed.right(),
-                              viewport()->width() - static_cast<int>(ReportLayout::kMargin) + 1));
+    exposed.setRight(
+        std::min(exposed.right(), viewport()->width() - static_cast<int>(m_layout->Margin()) + 1));
     painter.setClipRect(exposed);
     painter.setPen(palette().text().color());
 
@@ -264,7 +269,7 @@ void ReportPanel::paintEvent(QPaintEvent* event)
         layout.draw(&painter, QPointF(0, y), selections, exposed);
         const int caret = CaretPosition();
         if (m_caretShown && caret >= start && caret <= m_text.LineEnd(line)) {
-            layout.drawCursor(&painter, QPointF(0, y), caret - start, 1);
+            layout.drawCursor(&painter, QPointF(0, y), caret - start, CaretWidth());
         }
     }
 }
@@ -275,16 +280,39 @@ void ReportPanel::resizeEvent(QResizeEvent* event)
     if (!isVisible()) {
         return;
     }
-    if (m_layout->IsCurrent()) {
+    if (m_layout->IsCurrent() && m_topLineToKeep < 0) {
         UpdateScrollBar();
         return;
     }
-    // Keep the line at the top in view while the lines wrap anew.
-    const int topLine = m_layout->IsValid() ? m_layout->LineAtY(ScrollOffset()) : 0;
+    LayOutAgainKeepingTopLine();
+}
+
+void ReportPanel::KeepTopLine()
+{
+    if (m_topLineToKeep < 0) {
+        m_topLineToKeep
+            = m_layout->IsValid() ? m_layout->LineAtY(ScrollOffset() + m_layout->Margin()) : 0;
+    }
+}
+
+void ReportPanel::LayOutAgainKeepingTopLine()
+{
+    // The line at the top stays in view while the lines wrap anew, in a
+    // new width, font or margin: a pupil who made the window larger is
+    // still reading the same triple.
+    KeepTopLine();
+    const int topLine = m_topLineToKeep;
+    m_topLineToKeep = -1;
+    m_layout->SetMargin(ReportLayout::kMargin * DesignFactorOf(*this));
     m_layout->Invalidate();
     UpdateScrollBar();
     verticalScrollBar()->setValue(
-        static_cast<int>(m_layout->LineTop(topLine) - ReportLayout::kMargin));
+        static_cast<int>(m_layout->LineTop(topLine) - m_layout->Margin()));
+}
+
+int ReportPanel::CaretWidth() const
+{
+    return DesignLengthOf(*this, 1);
 }
 
 void ReportPanel::showEvent(QShowEvent* event)
@@ -297,8 +325,12 @@ void ReportPanel::changeEvent(QEvent* event)
 {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        // A window that grows changes the font, the style and the size at
+        // once: the lines are wrapped anew once, at the new size or, when
+        // the size stays, as soon as the events of the change are through.
+        KeepTopLine();
         m_layout->Invalidate();
-        UpdateScrollBar();
+        QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest));
         viewport()->update();
     }
 }
@@ -444,7 +476,7 @@ void ReportPanel::timerEvent(QTimerEvent* event)
     }
     m_caretShown = !m_caretShown;
     const QRectF caret = m_layout->CaretRect(CaretPosition()).translated(0, -ScrollOffset());
-    viewport()->update(caret.toAlignedRect().adjusted(-1, 0, 1, 0));
+    viewport()->update(caret.toAlignedRect().adjusted(-CaretWidth(), 0, CaretWidth(), 0));
 }
 
 } // namespace collinear

@@ -82,6 +82,11 @@ protected:
 
 private:
     void UpdateScrollBar();
+    void LayOutAgainKeepingTopLine();
+    // Remembers the line at the top, unless one is remembered already, for
+    // the next time the lines are wrapped anew.
+    void KeepTopLine();
+    [[nodiscard]] int CaretWidth() const;
     [[nodiscard]] int ScrollOffset() const;
 
     void MoveCaret(int position, bool keepAnchor);
@@ -114,6 +119,8 @@ private:
     QPoint m_doubleClickPoint;
     QBasicTimer m_autoScroll;
     QPoint m_dragPoint;
+    // The line to show at the top once the lines are wrapped anew, or -1.
+    int m_topLineToKeep = -1;
 };
 
 } // namespace collinear

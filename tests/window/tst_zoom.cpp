@@ -1,0 +1,327 @@
+// The window made larger: the whole design drawn at one factor, centred,
+// with the drawing area still in the design's coordinates. CTest runs it
+// at display scales 1, 1.5 and 2, on a screen large enough for every step.
+
+#include "canvas_pixels.h"
+#include "main_window.h"
+#include "one_row_list.h"
+#include "report_panel.h"
+#include "window_layout.h"
+#include "window_reading.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <cmath>
+#include <memory>
+
+using collinear::Canvas;
+using collinear::kWindowSize;
+using collinear::MainWindow;
+using collinear::PointTable;
+using collinear::ReportPanel;
+using collinear::testing::PixelAt;
+using collinear::testing::VisibleRow;
+
+namespace {
+
+QSize DesignSizeAt(double factor)
+{
+    return {static_cast<int>(std::lround(kWindowSize.width() * factor)),
+            static_cast<int>(std::lround(kWindowSize.height() * factor))};
+}
+
+// Resizes the window as a window manager would and waits for it to lay out.
+bool ResizeTo(MainWindow& window, QSize size)
+{
+    window.resize(size);
+    QCoreApplication::processEvents();
+    return QTest::qWaitFor([&] { return window.size() == size.expandedTo(kWindowSize); });
+}
+
+// A press where the pupil's pointer is, at a fractional window position,
+// as the platform hands it to the window.
+void PressAt(MainWindow& window, const QPointF& local)
+{
+    static int time = 0;
+    QWindow* handle = window.windowHandle();
+    qt_handleMouseEvent(handle, local, handle->mapToGlobal(local), Qt::LeftButton, Qt::LeftButton,
+                        QEvent::MouseButtonPress, Qt::NoModifier, ++time);
+    qt_handleMouseEvent(handle, local, handle->mapToGlobal(local), Qt::NoButton, Qt::LeftButton,
+                        QEvent::MouseButtonRelease, Qt::NoModifier, ++time);
+}
+
+// How many device pixels of the picture's column through the middle of
+// drawing-area column `x` are dark.
+int DarkPixelsInColumn(const Canvas& canvas, int x)
+{
+    const QImage& image = canvas.Image();
+    const int column = static_cast<int>((x + 0.5) * image.devicePixelRatio());
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        dark += static_cast<int>(qGray(image.pixel(column, y)) < 128);
+    }
+    return dark;
+}
+
+} // namespace
+
+class TestZoom : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_window = collinear::testing::ShownMainWindow();
+        QVERIFY(m_window != nullptr);
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    void theWholeDesignGrowsByOneFactor_data()
+    {
+        QTest::addColumn<double>("factor");
+        for (const double factor : {1.0, 1.25, 1.37, 2.0, 2.5}) {
+            QTest::addRow("%g", factor) << factor;
+        }
+    }
+
+    void theWholeDesignGrowsByOneFactor()
+    {
+        QFETCH(double, factor);
+        MainWindow& window = *m_window;
+        QVERIFY(factor <= window.LargestFactor());
+        QVERIFY(ResizeTo(window, DesignSizeAt(factor)));
+        const double z = window.Transform().Factor();
+        QVERIFY2(std::abs(z - factor) < 0.005, qPrintable(QString::number(z)));
+
+        // Every control at its design place times the factor, within a
+        // pixel; none overlapping that the design keeps apart; every
+        // control's text at 12 pt times the factor; screen readers told the
+        // new places.
+        const QPoint origin = window.Transform().Origin();
+        const auto& placed = window.DesignGeometry();
+        QCOMPARE(placed.size(), std::size_t{14});
+        for (const auto& [control, design] : placed) {
+            const QRect shown = control->geometry();
+            const QRectF expected(QPointF(origin) + QPointF(design.topLeft()) * z,
+                                  QSizeF(design.size()) * z);
+            const QString where = QStringLiteral("%1 at %2,%3 %4x%5")
+                                      .arg(control->accessibleName())
+                                      .arg(shown.x())
+                                      .arg(shown.y())
+                                      .arg(shown.width())
+                                      .arg(shown.height());
+            QVERIFY2(std::abs(shown.left() - expected.left()) <= 1
+                         && std::abs(shown.top() - expected.top()) <= 1
+                         && std::abs(shown.right() + 1 - expected.right()) <= 1
+                         && std::abs(shown.bottom() + 1 - expected.bottom()) <= 1,
+                     qPrintable(where));
+            for (const auto& [other, otherDesign] : placed) {
+                if (other != control && !design.intersects(otherDesign)) {
+                    QVERIFY2(!shown.intersects(other->geometry()), qPrintable(where));
+                }
+            }
+            QVERIFY2(qFuzzyCompare(control->font().pointSizeF(), 12.0 * z), qPrintable(where));
+            if (QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control)) {
+                QCOMPARE(accessible->rect(),
+                         QRect(control->mapToGlobal(QPoint(0, 0)), control->size()));
+            }
+        }
+
+        // A press anywhere inside design pixel (13, 48), at its first and
+        // its last device pixel, stores the node (15, 50).
+        Canvas& canvas = *window.Picture1();
+        const qreal ratio = canvas.devicePixelRatioF();
+        const QPoint canvasOrigin = canvas.mapTo(&window, QPoint(0, 0));
+        const auto device = [&](int designPixel, int offset, bool last) {
+            const double start = offset + designPixel * z;
+            const double end = offset + (designPixel + 1) * z;
+            return (last ? std::ceil(end * ratio) - 1 : std::ceil(start * ratio)) / ratio;
+        };
+        for (const bool last : {false, true}) {
+            PressAt(
+                window,
+                QPointF(device(13, canvasOrigin.x(), last), device(48, canvasOrigin.y(), last)));
+            QCOMPARE(window.Table().RowCount(), 1);
+            QCOMPARE(window.Table().Text(PointTable::X, 0), "15");
+            QCOMPARE(window.Table().Text(PointTable::Y, 0), "50");
+        }
+        for (const QPoint pixel : {QPoint(23, 48), QPoint(33, 52)}) {
+            PressAt(window,
+                    QPointF(device(pixel.x(), canvasOrigin.x(), true),
+                            device(pixel.y(), canvasOrigin.y(), false)));
+        }
+        QTest::mouseClick(window.Command1(MainWindow::Draw), Qt::LeftButton);
+        QCOMPARE(window.ReportPanelText(),
+                 collinear::testing::ReportHeadingLine() + "15,50; 25,50; 35,50\r\n");
+
+        // The picture at the device resolution of the area as shown; the dot
+        // five drawing-area pixels wide and the segment one, wherever the
+        // factor puts them.
+        QCOMPARE(canvas.Image().size(), canvas.size() * ratio);
+        QCOMPARE(canvas.Image().devicePixelRatio(), ratio * z);
+        const QColor black(Qt::black);
+        const QColor white(Qt::white);
+        QCOMPARE(PixelAt(canvas, 15, 50), black);
+        QCOMPARE(PixelAt(canvas, 13, 50), black);
+        QCOMPARE(PixelAt(canvas, 17, 50), black);
+        QCOMPARE(PixelAt(canvas, 12, 50), white);
+        QCOMPARE(PixelAt(canvas, 15, 47), white);
+        QCOMPARE(PixelAt(canvas, 20, 50), black);
+        QCOMPARE(PixelAt(canvas, 20, 49), white);
+        QCOMPARE(PixelAt(canvas, 20, 51), white);
+        QVERIFY(std::abs(DarkPixelsInColumn(canvas, 20) - z * ratio) <= 1.0);
+
+        // The copy is the picture as shown.
+        canvas.CopyPicture();
+        const QImage copied = QGuiApplication::clipboard()->image();
+        QCOMPARE(copied.size(), canvas.size() * ratio);
+    }
+
+    // What the factor leaves over is the window's background, with the
+    // design in its middle; no size gives a factor outside [1, the screen].
+    void anySizeGivesAFactorTheScreenAllows_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<double>("factor");
+        QTest::addRow("tiny") << QSize(60, 40) << 1.0;
+        QTest::addRow("wide") << QSize(2000, 500) << 500.0 / 429;
+        QTest::addRow("tall") << QSize(600, 1500) << 600.0 / 481;
+        QTest::addRow("beyond the screen") << QSize(20000, 20000) << 0.0;
+    }
+
+    void anySizeGivesAFactorTheScreenAllows()
+    {
+        QFETCH(QSize, size);
+        QFETCH(double, factor);
+        MainWindow& window = *m_window;
+        QVERIFY(ResizeTo(window, size));
+        const double expected = factor > 0 ? factor : window.LargestFactor();
+        QVERIFY(qFuzzyCompare(window.Transform().Factor(), expected));
+        const QRect design = window.Transform().ToScreen(QRect(QPoint(0, 0), kWindowSize));
+        QVERIFY(std::abs(design.center().x() - window.width() / 2) <= 1);
+        QVERIFY(std::abs(design.center().y() - window.height() / 2) <= 1);
+        if (design.left() > 2) {
+            const QImage shot = window.grab(QRect(0, window.height() / 2, 2, 2)).toImage();
+            QCOMPARE(shot.pixelColor(0, 0), QColor(192, 192, 255));
+        }
+    }
+
+    void theZoomKeysStepAsInABrowser()
+    {
+        MainWindow& window = *m_window;
+        const int steps = window.History().Steps().count();
+        QWidget* focus = window.Text1();
+        const auto zoomedTo = [&](double factor) {
+            return QTest::qWaitFor([&] {
+                return qFuzzyCompare(window.Transform().Factor(), factor)
+                    && window.size() == DesignSizeAt(factor);
+            });
+        };
+        QTest::keyClick(focus, Qt::Key_Equal, Qt::ControlModifier);
+        QVERIFY(zoomedTo(1.25));
+        QTest::keyClick(focus, Qt::Key_Plus, Qt::ControlModifier);
+        QVERIFY(zoomedTo(1.5));
+        QTest::keyClick(window.Picture1(), Qt::Key_Plus, Qt::ControlModifier);
+        QVERIFY(zoomedTo(2.0));
+        QTest::keyClick(window.List3(), Qt::Key_Minus, Qt::ControlModifier);
+        QVERIFY(zoomedTo(1.5));
+        QTest::keyClick(focus, Qt::Key_0, Qt::ControlModifier);
+        QVERIFY(zoomedTo(1.0));
+        // One notch of the wheel with Ctrl, over a list that would take the
+        // wheel for itself.
+        QWidget* over = window.List1(PointTable::X)->viewport();
+        const QPointF at(over->width() / 2.0, over->height() / 2.0);
+        QWheelEvent wheel(at, over->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(over, &wheel);
+        QVERIFY(zoomedTo(1.25));
+        QTest::keyClick(focus, Qt::Key_F11);
+        QTRY_VERIFY(window.isFullScreen());
+        QTRY_VERIFY(window.Transform().Factor() > 2.0);
+        QTest::keyClick(focus, Qt::Key_Escape);
+        QTRY_VERIFY(!window.isFullScreen());
+        // Views: nothing to take back.
+        QCOMPARE(window.History().Steps().count(), steps);
+    }
+
+    // A teacher who makes the window larger in the middle of a lesson
+    // loses nothing: the report's place and selection, the rows shown, the
+    // keyboard cursor; back at the design's size, the picture is as drawn.
+    void aZoomKeepsWhatThePupilSees()
+    {
+        MainWindow& window = *m_window;
+        for (int x = 10; x <= 110; x += 5) {
+            QTest::mouseClick(window.Picture1(), Qt::LeftButton, {}, QPoint(x, 20));
+        }
+        QTest::mouseClick(window.Command1(MainWindow::Draw), Qt::LeftButton);
+        window.List1(PointTable::N)->SelectAndShow(4);
+        window.Picture1()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(window.Picture1(), Qt::Key_Right);
+        const QPoint cursor = window.Picture1()->KeyboardCursor();
+        ReportPanel& report = *window.Text1();
+        report.Select(40, 300);
+        report.verticalScrollBar()->setValue(report.verticalScrollBar()->maximum() / 2);
+        const int topCharacter = report.PositionAt(QPoint(10, 10));
+        QVERIFY(topCharacter > 300);
+        const QImage picture = window.Picture1()->Image();
+
+        for (const auto key : {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Plus, Qt::Key_0}) {
+            QTest::keyClick(window.Picture1(), key, Qt::ControlModifier);
+            QCoreApplication::processEvents();
+            QCOMPARE(report.PositionAt(QPoint(10, 10) * window.Transform().Factor()), topCharacter);
+            QCOMPARE(report.SelectionStart(), 40);
+            QCOMPARE(report.SelectionEnd(), 300);
+            for (const auto column : {PointTable::X, PointTable::Y, PointTable::N}) {
+                QCOMPARE(VisibleRow(window.List1(column)), 4);
+            }
+            QCOMPARE(window.Picture1()->KeyboardCursor(), cursor);
+        }
+        QTRY_COMPARE(window.size(), kWindowSize);
+        QCOMPARE(window.Picture1()->Image(), picture);
+    }
+
+    // A zoom key while the mouse drags a selection in the report: the
+    // selection stays, and the drag goes on in the grown panel.
+    void aZoomInTheMiddleOfADragKeepsTheSelection()
+    {
+        MainWindow& window = *m_window;
+        ReportPanel& report = *window.Text1();
+        QWidget* view = report.viewport();
+        const QPoint from(20, 12);
+        QTest::mousePress(view, Qt::LeftButton, {}, from);
+        QMouseEvent drag(QEvent::MouseMove, QPointF(150, 40), view->mapToGlobal(QPointF(150, 40)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &drag);
+        const int start = report.SelectionStart();
+        const int end = report.SelectionEnd();
+        QVERIFY(end > start);
+        QTest::keyClick(&report, Qt::Key_Plus, Qt::ControlModifier);
+        QTRY_VERIFY(window.Transform().Factor() > 1.0);
+        QCOMPARE(report.SelectionStart(), start);
+        QCOMPARE(report.SelectionEnd(), end);
+        // Further along the same line in the grown panel.
+        const QPointF further(QPointF(250, 40) * window.Transform().Factor());
+        QMouseEvent dragOn(QEvent::MouseMove, further, view->mapToGlobal(further), Qt::NoButton,
+                           Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &dragOn);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, further.toPoint());
+        QCOMPARE(report.SelectionStart(), start);
+        QVERIFY(report.SelectionEnd() > end);
+    }
+
+private:
+    std::unique_ptr<MainWindow> m_window;
+};
+
+QTEST_MAIN(TestZoom)
+#include "tst_zoom.moc"
