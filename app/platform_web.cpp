@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWidget>
 
 namespace collinear {
@@ -31,6 +32,27 @@ protected:
     }
 };
 
+// The page is the window's screen and the window always fills it: the
+// browser's own zoom and full screen make it larger. A key that would
+// leave full screen or give the window a size of its own (Esc, the zoom
+// keys) would leave it a rectangle in a corner of the page, so it is shown
+// full again once the event that changed it is done.
+class KeepFullScreen : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::WindowStateChange && window != nullptr
+            && !window->isFullScreen()) {
+            QTimer::singleShot(0, window, &QWidget::showFullScreen);
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 void AdaptToPlatform(QApplication& application)
@@ -52,6 +74,7 @@ void ShowMainWindow(QWidget& window)
 {
     // Without a frame Qt draws no title bar of its own into the canvas.
     window.setWindowFlag(Qt::FramelessWindowHint);
+    window.installEventFilter(new KeepFullScreen(&window));
     window.showFullScreen();
 }
 

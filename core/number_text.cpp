@@ -1,5 +1,6 @@
 #include "number_text.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -62,11 +63,11 @@ std::string FormatFixed(double value, int fractionDigits)
     std::snprintf(text.data(), text.size(), "%.*f", fractionDigits, value);
     text.pop_back();
     const std::size_t separator = text.find_first_not_of("-0123456789");
-    if (separator != std::string::npos) {
-        const std::size_t fraction = text.find_first_of("0123456789", separator);
-        text.replace(separator, fraction - separator, ".");
+    if (separator == std::string::npos) {
+        return text;
     }
-    return text;
+    const std::size_t fraction = std::min(text.find_first_of("0123456789", separator), text.size());
+    return text.substr(0, separator) + '.' + text.substr(fraction);
 }
 
 } // namespace

@@ -11,7 +11,8 @@
 set -eu
 
 build_dir=$1
-out_dir=$2
+mkdir -p "$2"
+out_dir=$(cd "$2" && pwd)
 version=$3
 here=$(cd "$(dirname "$0")" && pwd)
 page=$out_dir/page

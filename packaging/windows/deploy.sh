@@ -14,7 +14,8 @@ set -eu
 
 build_dir=$1
 qt_prefix=$2
-out_dir=$3
+mkdir -p "$3"
+out_dir=$(cd "$3" && pwd)
 version=$4
 here=$(cd "$(dirname "$0")" && pwd)
 triplet=x86_64-w64-mingw32
@@ -88,26 +89,23 @@ files_nsh=$out_dir/installed-files.nsh
 uninstall_nsh=$out_dir/uninstall-files.nsh
 : >"$files_nsh"
 : >"$uninstall_nsh"
+# printf, not echo: the Windows paths' backslashes are no escapes.
 (cd "$stage" && find . -type d | sort) | while read -r dir; do
     dir=${dir#./}
-    windows_dir=$(echo "$dir" | tr / '\\')
     if [ "$dir" = . ]; then
-        echo "SetOutPath \"\$INSTDIR\"" >>"$files_nsh"
+        target='$INSTDIR'
     else
-        echo "SetOutPath \"\$INSTDIR\\$windows_dir\"" >>"$files_nsh"
+        target='$INSTDIR\'$(printf '%s' "$dir" | tr / '\\')
     fi
+    printf 'SetOutPath "%s"\n' "$target" >>"$files_nsh"
     (cd "$stage/$dir" && find . -maxdepth 1 -type f | sort) | while read -r file; do
         file=${file#./}
-        echo "File \"$stage/$dir/$file\"" >>"$files_nsh"
-        if [ "$dir" = . ]; then
-            echo "Delete \"\$INSTDIR\\$file\"" >>"$uninstall_nsh"
-        else
-            echo "Delete \"\$INSTDIR\\$windows_dir\\$file\"" >>"$uninstall_nsh"
-        fi
+        printf 'File "%s"\n' "$stage/$dir/$file" >>"$files_nsh"
+        printf 'Delete "%s\\%s"\n' "$target" "$file" >>"$uninstall_nsh"
     done
 done
 (cd "$stage" && find . -mindepth 1 -type d | sort -r) | while read -r dir; do
-    echo "RMDir \"\$INSTDIR\\$(echo "${dir#./}" | tr / '\\')\"" >>"$uninstall_nsh"
+    printf 'RMDir "$INSTDIR\\%s"\n' "$(printf '%s' "${dir#./}" | tr / '\\')" >>"$uninstall_nsh"
 done
 
 makensis -V2 -INPUTCHARSET UTF8 \

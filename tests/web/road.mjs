@@ -201,6 +201,36 @@ const memory = (page) => page.evaluate(() => window.collinearLoader.module().HEA
 }
 
 {
+  // A whiteboard: the window takes the page and the design grows with it,
+  // centred; presses keep the design's coordinates; Esc and the zoom keys
+  // leave the window filling the page.
+  const width = 1280;
+  const height = 800;
+  const { context, page } = await openPage(`${origin}/collinear.html`, { viewport: { width, height } });
+  const z = Math.min(width / 481, height / 429);
+  const onPage = ({ x, y }) => ({ x: (width - 481 * z) / 2 + (x + 0.5) * z, y: (height - 429 * z) / 2 + (y + 0.5) * z });
+  await page.keyboard.press('Escape');
+  await page.keyboard.press('Control+Minus');
+  await page.waitForTimeout(200);
+  for (const [x, y] of [[13, 48], [23, 48], [33, 52]]) {
+    const point = onPage(canvasAt(x, y));
+    await page.mouse.click(point.x, point.y);
+  }
+  const draw = onPage(drawButton);
+  await page.mouse.click(draw.x, draw.y);
+  const report = onPage(reportPanel);
+  await page.mouse.click(report.x, report.y);
+  await page.keyboard.press('Control+A');
+  await page.keyboard.press('Control+C');
+  await page.waitForTimeout(200);
+  const text = (await page.evaluate(() => navigator.clipboard.readText())).replace(/\r\n/g, '\n').trim();
+  check(`at ${width} x ${height} the design fills the page and presses keep their coordinates`, text === expectedReport,
+    JSON.stringify(text));
+  await page.screenshot({ path: path.join(outDir, 'screenshot-web-whiteboard.png') });
+  await context.close();
+}
+
+{
   // A tablet or a whiteboard: taps instead of clicks.
   const { context, page } = await openPage(`${origin}/collinear.html`, { hasTouch: true, isMobile: true });
   for (const [x, y] of [[13, 48], [23, 48], [33, 52]]) {
