@@ -60,24 +60,9 @@ web)
     toolchain=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
     # One thread, as every browser allows without special server headers;
     # static, as WebAssembly has no shared libraries. OpenGL stays: Qt
-    # 6.4's browser windows are composited with WebGL. Every byte is
-    # downloaded with the page, so the widgets, documents and formats the
-    # program never shows are left out too: the style and the screen
-    # reader's interfaces would otherwise pull them in.
-    trimmed=""
-    for feature in graphicsview graphicseffect mdiarea dockwidget toolbox calendarwidget \
-        datetimeedit textbrowser syntaxhighlighter splashscreen lcdnumber dial keysequenceedit \
-        fontcombobox fontdialog colordialog filedialog fscompleter completer inputdialog \
-        progressdialog errormessage wizard undoview columnview datawidgetmapper treewidget \
-        tablewidget listwidget tableview treeview mainwindow toolbar statusbar sizegrip \
-        statustip whatsthis systemtrayicon commandlinkbutton filesystemmodel textodfwriter \
-        textmarkdownreader textmarkdownwriter pdf movie imageformat_bmp imageformat_ppm \
-        imageformat_xbm imageformat_jpeg jalalicalendar islamiccivilcalendar \
-        transposeproxymodel concatenatetablesproxymodel; do
-        trimmed="$trimmed -DFEATURE_$feature=OFF"
-    done
+    # 6.4's browser windows are composited with WebGL.
     options=$(echo "$common_options -DQT_QMAKE_TARGET_MKSPEC=wasm-emscripten
--DFEATURE_thread=OFF $trimmed" | sed 's/@shared@/OFF/')
+-DFEATURE_thread=OFF" | sed 's/@shared@/OFF/')
     packages="emscripten node-acorn"
     ;;
 *)
