@@ -69,7 +69,7 @@ package: deps
 # Windows and the browser, made on Debian. Each builds Qt for its platform
 # once into ~/.cache/collinear (scripts/build-qt.sh: about 35 and 20 minutes
 # on two cores), then the program from the same sources.
-VERSION := $(shell sed -n 's/^project(collinear VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+VERSION := $(shell sed -n 's/^project.collinear VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
 windows:
 	@sh scripts/install-deps.sh windows
