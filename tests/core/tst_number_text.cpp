@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
-#include <cmath>
 #include <clocale>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -74,8 +74,8 @@ TEST(NumberText, EveryDoubleReadsBackExactly)
 #if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
         // Where the standard library has it, the same text as std::to_chars.
         std::string expected(1100, '\0');
-        const auto result = std::to_chars(expected.data(), expected.data() + expected.size(),
-                                          value, std::chars_format::fixed);
+        const auto result = std::to_chars(expected.data(), expected.data() + expected.size(), value,
+                                          std::chars_format::fixed);
         expected.resize(static_cast<std::size_t>(result.ptr - expected.data()));
         if (value != 0.0) {
             EXPECT_EQ(text, expected);
