@@ -56,6 +56,10 @@ wineboot --init >"$work/wineboot.log" 2>&1
 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' /d 'Liberation Serif' /f \
     >/dev/null 2>&1
 wineserver -w
+# One Wine server and its services for every test: two test programs that
+# start the first Wine processes at once have been seen to wait minutes.
+wineserver -p
+wine cmd /c exit >/dev/null 2>&1
 echo "test-windows: Wine prefix ready in $(($(date +%s) - start)) s"
 
 status=0
