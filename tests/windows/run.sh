@@ -69,6 +69,10 @@ skipped=$(ctest --test-dir build/windows/cmake -N -L not-yet-under-wine 2>/dev/n
 [ -z "$skipped" ] || echo "test-windows: SKIPPED under Wine, not passing there yet: $skipped"
 echo "test-windows: the test suites took $(($(date +%s) - start)) s under Wine"
 
+# The road waits for Wine to finish its work between steps, which a
+# server kept running would never do.
+wineserver -k
+wineserver -w
 start=$(date +%s)
 /usr/bin/python3 "$here/road.py" "$root/build/windows" "$version" || status=1
 echo "test-windows: the road through the program took $(($(date +%s) - start)) s"
