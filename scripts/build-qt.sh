@@ -60,9 +60,26 @@ web)
     toolchain=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
     # One thread, as every browser allows without special server headers;
     # static, as WebAssembly has no shared libraries. OpenGL stays: Qt
-    # 6.4's browser windows are composited with WebGL.
+    # 6.4's browser windows are composited with WebGL. Every byte is
+    # downloaded with the page, so the widgets, documents and formats the
+    # program never shows are left out too: the style and the screen
+    # reader's interfaces would otherwise pull them in. The main window, its
+    # tool bar and the file system model stay, as Qt 6.4's widgets do not
+    # build without them.
+    trimmed=""
+    for feature in graphicsview graphicseffect mdiarea dockwidget toolbox calendarwidget \
+        datetimeedit textbrowser syntaxhighlighter splashscreen lcdnumber dial keysequenceedit \
+        fontcombobox fontdialog colordialog filedialog fscompleter completer inputdialog \
+        progressdialog errormessage wizard undoview columnview datawidgetmapper treewidget \
+        tablewidget listwidget tableview treeview statusbar sizegrip \
+        statustip whatsthis systemtrayicon commandlinkbutton textodfwriter \
+        textmarkdownreader textmarkdownwriter pdf movie imageformat_bmp imageformat_ppm \
+        imageformat_xbm imageformat_jpeg jalalicalendar islamiccivilcalendar \
+        transposeproxymodel concatenatetablesproxymodel; do
+        trimmed="$trimmed -DFEATURE_$feature=OFF"
+    done
     options=$(echo "$common_options -DQT_QMAKE_TARGET_MKSPEC=wasm-emscripten
--DFEATURE_thread=OFF" | sed 's/@shared@/OFF/')
+-DFEATURE_thread=OFF $trimmed" | sed 's/@shared@/OFF/')
     packages="emscripten node-acorn"
     ;;
 *)
@@ -170,6 +187,10 @@ if [ "$platform" = web ]; then
 fi
 
 step "configuring into $prefix (log: $log)"
+# CMake keeps an option given once until it is given again: the cache of
+# an earlier configure goes, so that only this build's options hold. The
+# objects stay, and only what the options change is compiled again.
+rm -f "$build_dir/CMakeCache.txt"
 start=$(date +%s)
 # shellcheck disable=SC2086
 cmake -S "$source_dir" -B "$build_dir" -G Ninja \
