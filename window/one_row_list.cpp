@@ -295,6 +295,17 @@ void OneRowList::resizeEvent(QResizeEvent* event)
     scheduleDelayedItemsLayout();
 }
 
+void OneRowList::updateGeometries()
+{
+    // A new scroll range (rows of another height after a zoom, a viewport
+    // resized in steps by the window system) may clamp the position: that
+    // is no move of the pupil's, and the row in force stays the one shown.
+    const QScopedValueRollback guard(m_showing, true);
+    QListView::updateGeometries();
+    // The list scrolls by whole rows: the bar's value is the row at the top.
+    verticalScrollBar()->setValue(std::max(SelectedRow(), 0));
+}
+
 void OneRowList::focusInEvent(QFocusEvent* event)
 {
     QListView::focusInEvent(event);

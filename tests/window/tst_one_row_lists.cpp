@@ -194,6 +194,24 @@ private slots:
         CheckShown(0);
     }
 
+    // The window system may resize a list in steps, through a height that
+    // holds every row: once it is one row high again, it shows the row in
+    // force, not the one the tall list was clamped to.
+    void aListResizedInStepsShowsTheRowInForce()
+    {
+        for (int x = 10; x <= 60; x += 10) {
+            Click(QPoint(x, 20));
+        }
+        OneRowList* ns = m_window->List1(PointTable::N);
+        ns->SelectAndShow(4);
+        const QSize oneRow = ns->size();
+        ns->resize(oneRow.width(), oneRow.height() * 10);
+        QCoreApplication::processEvents();
+        ns->resize(oneRow);
+        QCoreApplication::processEvents();
+        CheckShown(4);
+    }
+
     void theStepListShowsTheStepInForce()
     {
         OneRowList* steps = m_window->List3();
