@@ -66,30 +66,53 @@ void SelectInNumberList(MainWindow& window, int row)
     list->setCurrentIndex(list->model()->index(row, 0));
 }
 
-void BM_DrawWorstCase(benchmark::State& state)
+// The loop every window benchmark shares: `prepare` outside the timing,
+// then `act` timed until all that `watch` looks at is painted again.
+template <typename Prepare, typename Act>
+void TimeUntilPainted(benchmark::State& state, PaintWatch& watch, Prepare prepare, Act act)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        prepare();
+        watch.Reset();
+        state.ResumeTiming();
+
+        act();
+        if (!watch.WaitUntilPainted()) {
+            state.SkipWithError("the window did not repaint");
+            return;
+        }
+    }
+}
+
+void NothingToPrepare() {}
+
+// „Чертай“ with the worst case, in a window of the given size.
+void TimeDrawWorstCase(benchmark::State& state, QSize size)
 {
     const auto window = ShownWindow();
     if (!window) {
         state.SkipWithError("the window was never shown");
         return;
     }
+    if (size.isValid()) {
+        window->resize(size);
+        ProcessEventsUntilIdle();
+    }
     PaintWatch watch{window->Picture1(), window->Text1()->viewport()};
-    for (auto _ : state) {
-        state.PauseTiming();
+    TimeUntilPainted(
+        state, watch,
         // The canvas skips segments it has already drawn in this picture;
         // every Draw timed here starts from a picture without them.
-        ResetWithPoints(*window, kWorstCasePoints);
-        watch.Reset();
-        state.ResumeTiming();
-
-        window->Command1(MainWindow::Draw)->click();
-        if (!watch.WaitUntilPainted()) {
-            state.SkipWithError("the canvas or the report panel did not repaint");
-            return;
-        }
-    }
+        [&] { ResetWithPoints(*window, kWorstCasePoints); },
+        [&] { window->Command1(MainWindow::Draw)->click(); });
     state.counters["report_lines"] = static_cast<double>(
         std::count(window->ReportPanelText().begin(), window->ReportPanelText().end(), '\n'));
+}
+
+void BM_DrawWorstCase(benchmark::State& state)
+{
+    TimeDrawWorstCase(state, QSize{});
 }
 
 // The same Draw as a literal program would make it, the report laid out by
@@ -109,21 +132,17 @@ void BM_DrawWorstCaseWithPlainTextEdit(benchmark::State& state)
     box->show();
     ProcessEventsUntilIdle();
     PaintWatch watch{window->Picture1(), box->viewport()};
-    for (auto _ : state) {
-        state.PauseTiming();
-        ResetWithPoints(*window, kWorstCasePoints);
-        box->clear();
-        ProcessEventsUntilIdle();
-        watch.Reset();
-        state.ResumeTiming();
-
-        window->Command1(MainWindow::Draw)->click();
-        box->setPlainText(QString::fromStdString(window->ReportPanelText()));
-        if (!watch.WaitUntilPainted()) {
-            state.SkipWithError("the canvas or the text box did not repaint");
-            return;
-        }
-    }
+    TimeUntilPainted(
+        state, watch,
+        [&] {
+            ResetWithPoints(*window, kWorstCasePoints);
+            box->clear();
+            ProcessEventsUntilIdle();
+        },
+        [&] {
+            window->Command1(MainWindow::Draw)->click();
+            box->setPlainText(QString::fromStdString(window->ReportPanelText()));
+        });
     // One more than the report lines: the box ends with an empty paragraph.
     state.counters["text_blocks"] = box->blockCount();
 }
@@ -136,18 +155,9 @@ void BM_AddPoint(benchmark::State& state)
         return;
     }
     PaintWatch watch{window->Picture1()};
-    for (auto _ : state) {
-        state.PauseTiming();
-        ResetWithPoints(*window, kWorstCasePoints - 1);
-        watch.Reset();
-        state.ResumeTiming();
-
-        PressOnCanvas(*window, kWorstCasePoints - 1);
-        if (!watch.WaitUntilPainted()) {
-            state.SkipWithError("the canvas did not repaint");
-            return;
-        }
-    }
+    TimeUntilPainted(
+        state, watch, [&] { ResetWithPoints(*window, kWorstCasePoints - 1); },
+        [&] { PressOnCanvas(*window, kWorstCasePoints - 1); });
     state.counters["points"] = window->Table().RowCount();
 }
 
@@ -161,17 +171,12 @@ void BM_SelectRow(benchmark::State& state)
     ResetWithPoints(*window, kWorstCasePoints);
     PaintWatch watch{window->Picture1()};
     int row = 0;
-    for (auto _ : state) {
+    TimeUntilPainted(state, watch, NothingToPrepare, [&] {
         // Between the first and the last point, so that every selection
         // is a change and scrolls the lists.
         row = row == 0 ? kWorstCasePoints - 1 : 0;
-        watch.Reset();
         SelectInNumberList(*window, row);
-        if (!watch.WaitUntilPainted()) {
-            state.SkipWithError("the canvas did not repaint");
-            return;
-        }
-    }
+    });
     state.counters["points"] = window->Table().RowCount();
 }
 
@@ -183,20 +188,14 @@ void BM_DeletePoint(benchmark::State& state)
         return;
     }
     PaintWatch watch{window->Picture1()};
-    for (auto _ : state) {
-        state.PauseTiming();
-        ResetWithPoints(*window, kWorstCasePoints);
-        SelectInNumberList(*window, kWorstCasePoints / 2);
-        ProcessEventsUntilIdle();
-        watch.Reset();
-        state.ResumeTiming();
-
-        window->Command1(MainWindow::Delete)->click();
-        if (!watch.WaitUntilPainted()) {
-            state.SkipWithError("the canvas did not repaint");
-            return;
-        }
-    }
+    TimeUntilPainted(
+        state, watch,
+        [&] {
+            ResetWithPoints(*window, kWorstCasePoints);
+            SelectInNumberList(*window, kWorstCasePoints / 2);
+            ProcessEventsUntilIdle();
+        },
+        [&] { window->Command1(MainWindow::Delete)->click(); });
     state.counters["points_left"] = window->Table().RowCount();
 }
 
@@ -228,27 +227,24 @@ void TimeHistoryKey(benchmark::State& state, bool undo)
         return;
     }
     PaintWatch watch{window->Picture1(), window->Text1()->viewport()};
-    for (auto _ : state) {
-        state.PauseTiming();
-        if (!undo) {
-            window->Undo();
-        }
-        ProcessEventsUntilIdle();
-        watch.Reset();
-        state.ResumeTiming();
-
-        QTest::keyClick(window.get(), Qt::Key_Z,
-                        undo ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
-        if (!watch.WaitUntilPainted()) {
-            state.SkipWithError("the canvas or the report panel did not repaint");
-            return;
-        }
-        state.PauseTiming();
-        if (undo) {
-            window->Redo();
-        }
-        state.ResumeTiming();
-    }
+    // Each key is timed from the same state: the Clear done before Ctrl+Z,
+    // taken back before Ctrl+Shift+Z.
+    bool first = true;
+    TimeUntilPainted(
+        state, watch,
+        [&] {
+            if (!undo) {
+                window->Undo();
+            } else if (!first) {
+                window->Redo();
+            }
+            first = false;
+            ProcessEventsUntilIdle();
+        },
+        [&] {
+            QTest::keyClick(window.get(), Qt::Key_Z,
+                            undo ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
+        });
 }
 
 void BM_UndoClearAfterWorstCaseDraw(benchmark::State& state)
@@ -297,16 +293,12 @@ void BM_ResizeWorstCase(benchmark::State& state)
     PaintWatch watch{window.get(), window->Picture1(), window->Text1()->viewport()};
     bool large = false;
     double largest = 1.0;
-    for (auto _ : state) {
+    const auto noteFactor = [&] { largest = std::max(largest, window->Transform().Factor()); };
+    TimeUntilPainted(state, watch, noteFactor, [&] {
         large = !large;
-        watch.Reset();
         window->resize(large ? kProjector : window->minimumSize());
-        if (!watch.WaitUntilPainted()) {
-            state.SkipWithError("the window did not repaint");
-            return;
-        }
-        largest = std::max(largest, window->Transform().Factor());
-    }
+    });
+    noteFactor();
     state.counters["largest_factor"] = largest;
 }
 
@@ -323,42 +315,17 @@ void BM_ZoomKeyWorstCase(benchmark::State& state)
     ProcessEventsUntilIdle();
     PaintWatch watch{window.get(), window->Picture1(), window->Text1()->viewport()};
     bool in = false;
-    for (auto _ : state) {
+    TimeUntilPainted(state, watch, NothingToPrepare, [&] {
         in = !in;
-        watch.Reset();
         QTest::keyClick(window.get(), in ? Qt::Key_Plus : Qt::Key_Minus, Qt::ControlModifier);
-        if (!watch.WaitUntilPainted()) {
-            state.SkipWithError("the window did not repaint");
-            return;
-        }
-    }
+    });
     state.counters["factor"] = window->Transform().Factor();
 }
 
 // „Чертай“ with the worst case in a window that fills the projector.
 void BM_DrawWorstCaseOnAProjector(benchmark::State& state)
 {
-    const auto window = ShownWindow();
-    if (!window) {
-        state.SkipWithError("the window was never shown");
-        return;
-    }
-    window->resize(kProjector);
-    ProcessEventsUntilIdle();
-    PaintWatch watch{window->Picture1(), window->Text1()->viewport()};
-    for (auto _ : state) {
-        state.PauseTiming();
-        ResetWithPoints(*window, kWorstCasePoints);
-        watch.Reset();
-        state.ResumeTiming();
-
-        window->Command1(MainWindow::Draw)->click();
-        if (!watch.WaitUntilPainted()) {
-            state.SkipWithError("the canvas or the report panel did not repaint");
-            return;
-        }
-    }
-    state.counters["factor"] = window->Transform().Factor();
+    TimeDrawWorstCase(state, kProjector);
 }
 
 // Constructing and showing a window until its first paint; the window is

@@ -15,33 +15,19 @@ if ! command -v Xvfb >/dev/null 2>&1; then
     exit $skip
 fi
 
+. "$here/../support/xvfb.sh"
 work=$(mktemp -d)
-xvfb=""
 cleanup() {
-    if [ -n "$xvfb" ]; then
-        kill "$xvfb" 2>/dev/null
-        wait "$xvfb" 2>/dev/null
-    fi
+    stop_xvfb
     rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
-# Xvfb picks a free display itself and writes its number when it is ready.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-tries=0
-while [ ! -s "$work/display" ]; do
-    if ! kill -0 "$xvfb" 2>/dev/null || [ $tries -ge 100 ]; then
-        echo "SKIP: no X server could start:"
-        cat "$work/xvfb.log"
-        exit $skip
-    fi
-    tries=$((tries + 1))
-    sleep 0.1
-done
-DISPLAY=:$(cat "$work/display")
-export DISPLAY
+if ! start_xvfb 1024x768 "$work"; then
+    echo "SKIP: the window has no X server to open on"
+    exit $skip
+fi
 mkdir -m 700 "$work/runtime"
 XDG_RUNTIME_DIR=$work/runtime
 export XDG_RUNTIME_DIR
