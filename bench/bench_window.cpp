@@ -33,9 +33,15 @@ QPoint WorstCasePress(int point)
     return {WorstCaseX(point), kLineY};
 }
 
+// The drawing area keeps the design's coordinates at every window size: a
+// press lands in the middle of the design pixel, wherever the factor puts it.
 void PressOnCanvas(MainWindow& window, int point)
 {
-    QTest::mouseClick(window.Picture1(), Qt::LeftButton, Qt::NoModifier, WorstCasePress(point));
+    const double z = window.Transform().Factor();
+    const QPoint design = WorstCasePress(point);
+    const QPoint local(static_cast<int>((design.x() + 0.5) * z),
+                       static_cast<int>((design.y() + 0.5) * z));
+    QTest::mouseClick(window.Picture1(), Qt::LeftButton, Qt::NoModifier, local);
 }
 
 std::unique_ptr<MainWindow> ShownWindow()

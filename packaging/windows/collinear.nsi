@@ -6,7 +6,10 @@
 ; installs for all users under Program Files. /S installs silently; the
 ; uninstaller in "Apps and features" removes every file it installed.
 
-Unicode true
+; The program is 64-bit only, and so is its installer: it runs wherever the
+; program can, writes the 64-bit registry view and needs no 32-bit
+; subsystem (which Wine, for one, may not have).
+Target amd64-unicode
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "x64.nsh"

@@ -10,14 +10,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 cd "$root"
 qt_prefix=$(sh scripts/build-qt.sh --prefix windows)
+. "$here/../support/xvfb.sh"
 work=$(mktemp -d)
-xvfb=""
 cleanup() {
     wineserver -k 2>/dev/null
-    if [ -n "$xvfb" ]; then
-        kill "$xvfb" 2>/dev/null
-        wait "$xvfb" 2>/dev/null
-    fi
+    stop_xvfb
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -25,19 +22,10 @@ trap 'exit 1' INT TERM
 
 # The tests' own X server, and their own Wine prefix, made anew each run
 # so that nothing of an earlier install or test is left to pass a test.
-Xvfb -displayfd 3 -screen 0 3840x2160x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-tries=0
-while [ ! -s "$work/display" ]; do
-    if ! kill -0 "$xvfb" 2>/dev/null || [ $tries -ge 100 ]; then
-        echo "test-windows: SKIPPED: no X server could start, so Wine has no display:"
-        cat "$work/xvfb.log"
-        exit 0
-    fi
-    tries=$((tries + 1))
-    sleep 0.1
-done
-DISPLAY=:$(cat "$work/display")
+if ! start_xvfb 3840x2160 "$work"; then
+    echo "test-windows: SKIPPED: Wine has no display to run the tests on"
+    exit 0
+fi
 WINEPREFIX=$root/build/windows/wine
 WINEDEBUG=-all
 # Wine's Mono and Gecko installers would ask on a first start; nothing
@@ -65,8 +53,6 @@ echo "test-windows: Wine prefix ready in $(($(date +%s) - start)) s"
 status=0
 start=$(date +%s)
 ctest --preset windows || status=1
-skipped=$(ctest --test-dir build/windows/cmake -N -L not-yet-under-wine 2>/dev/null | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' ')
-[ -z "$skipped" ] || echo "test-windows: SKIPPED under Wine, not passing there yet: $skipped"
 echo "test-windows: the test suites took $(($(date +%s) - start)) s under Wine"
 
 # The road waits for Wine to finish its work between steps, which a
