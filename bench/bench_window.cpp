@@ -91,7 +91,9 @@ void TimeUntilPainted(benchmark::State& state, PaintWatch& watch, Prepare prepar
     }
 }
 
-void NothingToPrepare() {}
+void NothingToPrepare()
+{
+}
 
 // „Чертай“ with the worst case, in a window of the given size.
 void TimeDrawWorstCase(benchmark::State& state, QSize size)

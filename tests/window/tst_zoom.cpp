@@ -183,7 +183,8 @@ private slots:
         for (const QPoint dark : {QPoint(15, 50), QPoint(13, 50), QPoint(17, 50), QPoint(20, 50)}) {
             QCOMPARE(PixelAt(canvas, dark.x(), dark.y()), QColor(Qt::black));
         }
-        for (const QPoint light : {QPoint(12, 50), QPoint(15, 47), QPoint(20, 49), QPoint(20, 51)}) {
+        for (const QPoint light :
+             {QPoint(12, 50), QPoint(15, 47), QPoint(20, 49), QPoint(20, 51)}) {
             QCOMPARE(PixelAt(canvas, light.x(), light.y()), QColor(Qt::white));
         }
         QVERIFY(std::abs(DarkPixelsInColumn(canvas, 20) - z * ratio) <= 1.0);
