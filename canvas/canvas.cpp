@@ -290,6 +290,7 @@ CanvasPicture Canvas::Picture() const
 
 void Canvas::RestorePicture(const CanvasPicture& picture)
 {
+    const ScaleHold hold(*this);
     m_background = picture.m_background;
     if (picture.m_strokes == nullptr) {
         m_strokes = std::make_shared<std::vector<Stroke>>();
@@ -347,12 +348,30 @@ void Canvas::ForgetDrawnSegments()
     m_drawnSegments.clear();
 }
 
+Canvas::ScaleHold::ScaleHold(Canvas& canvas)
+    : m_canvas(canvas)
+{
+    if (m_canvas.m_scaleHolds == 0) {
+        m_canvas.m_heldScale = m_canvas.devicePixelRatioF();
+    }
+    ++m_canvas.m_scaleHolds;
+}
+
+Canvas::ScaleHold::~ScaleHold()
+{
+    --m_canvas.m_scaleHolds;
+}
+
 void Canvas::EnsureImage()
 {
     // Every device pixel the widget covers, addressed by painters in
-    // drawing-area pixels.
-    const QSize wanted = size() * devicePixelRatioF();
-    const qreal ratio = devicePixelRatioF() * m_transform.Factor();
+    // drawing-area pixels. Each stroke asks, as the widget may have moved
+    // to a screen of another scale since the last one; the strokes painted
+    // again below take the scale read here.
+    const ScaleHold hold(*this);
+    const qreal display = m_heldScale;
+    const QSize wanted = size() * display;
+    const qreal ratio = display * m_transform.Factor();
     if (m_image.size() == wanted && m_image.devicePixelRatio() == ratio) {
         return;
     }

@@ -111,6 +111,23 @@ public:
     // for a drawing that the program never writes to a file.
     void CopyPicture() const;
 
+    // The display's scale, read once when it is made and used for every
+    // stroke until it goes. A procedure runs to completion with no event
+    // between its strokes, so the scale cannot change under it; in the
+    // browser each reading asks the page, which costs more than painting a
+    // segment, and a Draw with 51 points on one line paints 1,275 of them.
+    // Holds may nest; the outermost reads the scale.
+    class ScaleHold {
+    public:
+        explicit ScaleHold(Canvas& canvas);
+        ~ScaleHold();
+        ScaleHold(const ScaleHold&) = delete;
+        ScaleHold& operator=(const ScaleHold&) = delete;
+
+    private:
+        Canvas& m_canvas;
+    };
+
 signals:
     // A mouse press, as the drawing-area pixel that contains it.
     void pressed(float x, float y, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
@@ -163,6 +180,9 @@ private:
     void AnnounceKeyboardCursor();
 
     QImage m_image;
+    // How many ScaleHolds live, and the scale the outermost read.
+    int m_scaleHolds = 0;
+    qreal m_heldScale = 1.0;
     // Drawing-area pixels to widget pixels; the area's own origin is the
     // widget's.
     DesignTransform m_transform;

@@ -581,7 +581,12 @@ void MainWindow::RunStep(Action action)
     WindowState before = SaveState();
     // Shared with the canvas until the step paints: a copy only then.
     const QImage picture = m_picture1->Image();
-    action();
+    {
+        // The step runs to its end with no event between its strokes, so
+        // the display's scale is read once for all of them.
+        const Canvas::ScaleHold scale(*m_picture1);
+        action();
+    }
     WindowState after = SaveState();
     // A step whose new strokes changed no pixel, such as a line wholly under
     // the dots at its ends, leaves nothing the pupil could see taken back.

@@ -1,12 +1,15 @@
 #include "canvas.h"
 #include "canvas_pixels.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <cmath>
 
 using collinear::Canvas;
+using collinear::CanvasPicture;
 using collinear::kHighlight;
 using collinear::MakeRgb;
 using collinear::testing::IsWhite;
@@ -203,6 +206,59 @@ private slots:
         // The cursor shows at least in the four gaps between the dots round it.
         QVERIFY2(changed >= 12 * std::pow(picture.devicePixelRatio(), 2),
                  qPrintable(QString::number(changed)));
+    }
+
+    // Qt for the browser tells the program nothing when the page is zoomed,
+    // and a hidden window that moves to a screen of another scale hears of
+    // it only when shown. The picture follows the scale at the first stroke
+    // after such a change, or when a saved picture is painted again, with
+    // all drawn before painted again at the new scale: the very picture of
+    // a canvas that was always there. A procedure that held the scale while
+    // it ran leaves it free once it has ended.
+    void picturesFollowAScaleChangedWithoutNotice_data()
+    {
+        QTest::addColumn<bool>("restoreSaved");
+        QTest::addRow("the next stroke") << false;
+        QTest::addRow("a saved picture painted again") << true;
+    }
+
+    void picturesFollowAScaleChangedWithoutNotice()
+    {
+        QFETCH(bool, restoreSaved);
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        if (screens.size() < 2
+            || screens[0]->devicePixelRatio() == screens[1]->devicePixelRatio()) {
+            QSKIP("Needs a second screen of another scale (tests/support/two_screens.json).");
+        }
+        const auto draw = [](Canvas& canvas) {
+            const Canvas::ScaleHold hold(canvas);
+            canvas.SetPenWidth(5);
+            canvas.PlotDot(40, 40);
+            canvas.SetPenWidth(1);
+            canvas.DrawSegment(40, 40, 200, 120);
+        };
+        const QPoint onSecondScreen = screens[1]->geometry().topLeft() + QPoint(10, 10);
+        draw(*m_canvas);
+        const CanvasPicture saved = m_canvas->Picture();
+        const qreal before = m_canvas->Image().devicePixelRatio();
+
+        m_canvas->move(onSecondScreen);
+        QCOMPARE(m_canvas->screen(), screens[1]);
+        QCOMPARE(m_canvas->Image().devicePixelRatio(), before); // not told of the move
+        Canvas always;
+        always.move(onSecondScreen);
+        always.resize(467, 200);
+        always.SetBackground(MakeRgb(255, 255, 255));
+        draw(always);
+        if (restoreSaved) {
+            m_canvas->RestorePicture(saved);
+        } else {
+            m_canvas->SetPenWidth(1);
+            m_canvas->DrawSegment(10, 150, 400, 150);
+            always.DrawSegment(10, 150, 400, 150);
+        }
+        QCOMPARE(m_canvas->Image().devicePixelRatio(), screens[1]->devicePixelRatio());
+        QCOMPARE(m_canvas->Image(), always.Image());
     }
 
 private:
