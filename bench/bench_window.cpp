@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -34,13 +35,14 @@ QPoint WorstCasePress(int point)
 }
 
 // The drawing area keeps the design's coordinates at every window size: a
-// press lands in the middle of the design pixel, wherever the factor puts it.
+// press lands on the first widget pixel inside the design pixel, wherever
+// the factor (never below 1) puts it.
 void PressOnCanvas(MainWindow& window, int point)
 {
     const double z = window.Transform().Factor();
     const QPoint design = WorstCasePress(point);
-    const QPoint local(static_cast<int>((design.x() + 0.5) * z),
-                       static_cast<int>((design.y() + 0.5) * z));
+    const QPoint local(static_cast<int>(std::ceil(design.x() * z)),
+                       static_cast<int>(std::ceil(design.y() * z)));
     QTest::mouseClick(window.Picture1(), Qt::LeftButton, Qt::NoModifier, local);
 }
 
@@ -116,6 +118,7 @@ void TimeDrawWorstCase(benchmark::State& state, QSize size)
         [&] { window->Command1(MainWindow::Draw)->click(); });
     state.counters["report_lines"] = static_cast<double>(
         std::count(window->ReportPanelText().begin(), window->ReportPanelText().end(), '\n'));
+    state.counters["factor"] = window->Transform().Factor();
 }
 
 void BM_DrawWorstCase(benchmark::State& state)

@@ -365,9 +365,10 @@ Canvas::ScaleHold::~ScaleHold()
 void Canvas::EnsureImage()
 {
     // Every device pixel the widget covers, addressed by painters in
-    // drawing-area pixels. Each stroke asks, as the widget may have moved
-    // to a screen of another scale since the last one; the strokes painted
-    // again below take the scale read here.
+    // drawing-area pixels. Outside a ScaleHold each stroke asks, as the
+    // widget may have moved to a screen of another scale since the last
+    // one; inside one it takes the scale the outermost hold read. The
+    // strokes painted again below take the same scale.
     const ScaleHold hold(*this);
     const qreal display = m_heldScale;
     const QSize wanted = size() * display;

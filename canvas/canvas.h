@@ -115,7 +115,7 @@ public:
     // stroke until it goes. A procedure runs to completion with no event
     // between its strokes, so the scale cannot change under it; in the
     // browser each reading asks the page, which costs more than painting a
-    // segment, and a Draw with 51 points on one line paints 1,275 of them.
+    // segment, and a Draw with 51 points on one line paints 1,274 of them.
     // Holds may nest; the outermost reads the scale.
     class ScaleHold {
     public:
