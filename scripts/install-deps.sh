@@ -17,14 +17,17 @@ devscripts lintian xvfb xdotool xclip dbus-daemon at-spi2-core python3-pyatspi"
 # need: Qt's source is unpacked with dpkg-source (dpkg-dev); Windows builds
 # with MinGW-w64, is tested under Wine and packed by NSIS; the browser build
 # uses emscripten, whose optimizer wants node's acorn, and is tested in
-# Chromium driven by Playwright (from npm, hence npm).
+# Chromium driven by Playwright (from npm, hence npm), in Firefox ESR and in
+# WebKit (WebKitWebDriver and the MiniBrowser of libwebkit2gtk, which it
+# brings); its page's icons are drawn from the SVG icon by rsvg-convert.
 case "${1:-}" in
 windows)
     packages="$packages g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
 binutils-mingw-w64-x86-64 wine wine64 nsis zip unzip imagemagick googletest"
     ;;
 web)
-    packages="$packages emscripten node-acorn chromium zip imagemagick googletest"
+    packages="$packages emscripten node-acorn chromium zip imagemagick googletest
+firefox-esr webkit2gtk-driver librsvg2-bin"
     # Where node came from elsewhere, its own npm comes with it.
     command -v npm >/dev/null 2>&1 || packages="$packages nodejs npm"
     ;;
