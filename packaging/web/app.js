@@ -10,7 +10,7 @@
 // reloaded under the pupil's hands, and the new version opens next time.
 (function () {
   'use strict';
-  if (!('serviceWorker' in navigator) || !/^https?:$/.test(location.protocol)) {
+  if (!navigator.serviceWorker || !/^https?:$/.test(location.protocol)) {
     return;
   }
   var workers = navigator.serviceWorker;
@@ -57,14 +57,20 @@
   }
 
   workers.register('service-worker.js').then(function (registration) {
+    // No registration at all where a browser's setting stands in for it.
+    if (!registration) {
+      return;
+    }
     offer(registration);
     registration.addEventListener('updatefound', function () {
       var installing = registration.installing;
-      installing.addEventListener('statechange', function () {
-        if (installing.state === 'installed') {
-          offer(registration);
-        }
-      });
+      if (installing) {
+        installing.addEventListener('statechange', function () {
+          if (installing.state === 'installed') {
+            offer(registration);
+          }
+        });
+      }
     });
   }, function () {
     // Storage refused (a private window, a full disk): the page works

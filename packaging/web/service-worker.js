@@ -16,9 +16,9 @@
 //   page asks it to take over (app.js does, before the pupil has touched
 //   anything, and then reloads);
 // - activate deletes the older versions' caches;
-// - a cache found incomplete is never served from: it is deleted, the page
-//   comes whole from the network, and the worker is unregistered so that
-//   the page installs it again, whole.
+// - a cache found incomplete when the page is opened is never served
+//   from: it is deleted, the page comes whole from the network, and the
+//   worker stores its files again, checked as at install.
 'use strict';
 
 const BUILD = /* COLLINEAR_BUILD */ { version: '', digest: '', files: {} };
@@ -88,14 +88,17 @@ async function isWhole() {
   return NAMES.every((name) => stored.has(new URL(name, SCOPE).href));
 }
 
-async function respond(request, name) {
-  if (request.mode === 'navigate' && !(await isWhole())) {
+// The files are stored again only when the site still has this version's:
+// so a page that came from the network while they were stored, and gets
+// the rest of its files from the cache, gets the same bytes.
+async function respond(event, name) {
+  if (event.request.mode === 'navigate' && !(await isWhole())) {
     await caches.delete(CACHE);
-    await self.registration.unregister();
-    return fetch(request);
+    event.waitUntil(install().catch(() => {}));
+    return fetch(event.request);
   }
   const cached = await caches.match(new URL(name, SCOPE).href, { cacheName: CACHE });
-  return cached || fetch(request);
+  return cached || fetch(event.request);
 }
 
 self.addEventListener('fetch', (event) => {
@@ -108,5 +111,5 @@ self.addEventListener('fetch', (event) => {
       || !Object.prototype.hasOwnProperty.call(BUILD.files, name)) {
     return;
   }
-  event.respondWith(respond(event.request, name));
+  event.respondWith(respond(event, name));
 });
