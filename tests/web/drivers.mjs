@@ -166,7 +166,18 @@ async function webkit({ width, height }) {
   const { Builder, Key, Origin } = require('selenium-webdriver');
   const { Pointer } = require('selenium-webdriver/lib/input.js');
   const port = await freePort();
-  const driverProcess = spawn(driverPath, [`--port=${port}`, '--host=127.0.0.1'], { stdio: ['ignore', 'ignore', 'pipe'] });
+  // In a process group of its own, with the MiniBrowsers it starts, so
+  // that however the road ends none of them is left behind.
+  const driverProcess = spawn(driverPath, [`--port=${port}`, '--host=127.0.0.1'],
+    { stdio: ['ignore', 'ignore', 'pipe'], detached: true });
+  const endAll = () => {
+    try {
+      process.kill(-driverProcess.pid, 'SIGTERM');
+    } catch {
+      // Ended already.
+    }
+  };
+  process.on('exit', endAll);
   let driverLog = '';
   driverProcess.stderr.on('data', (data) => { driverLog += data; });
   const exited = new Promise((resolve) => driverProcess.on('exit', resolve));
@@ -180,7 +191,7 @@ async function webkit({ width, height }) {
       // Not listening yet.
     }
     if (tries > 100 || driverProcess.exitCode !== null) {
-      driverProcess.kill();
+      endAll();
       throw new Error(`WebKitWebDriver did not start: ${driverLog.trim()}`);
     }
     await new Promise((resolve) => setTimeout(resolve, 100));
@@ -198,8 +209,18 @@ async function webkit({ width, height }) {
     version = (await driver.getCapabilities()).get('browserVersion');
     return driver;
   }
-  // Probed once, so that `version` below is known.
-  await (await session()).quit().then(() => sessions.clear());
+  // A first session tells the version, and whether the MiniBrowser starts
+  // at all: without a display it never answers.
+  try {
+    const first = await Promise.race([session(), new Promise((resolve, reject) => setTimeout(
+      () => reject(new Error('the MiniBrowser did not start in 60 s')), 60000))]);
+    await first.quit();
+    sessions.clear();
+  } catch (error) {
+    endAll();
+    const log = driverLog.trim().split('\n').slice(-3).join(' ');
+    throw new Error(`${error.message}${log ? `; WebKitWebDriver said: ${log}` : ''}`);
+  }
   return {
     version: `WebKitGTK ${version} MiniBrowser (headed, WebKitWebDriver)`,
     async open(url) {
@@ -258,7 +279,7 @@ async function webkit({ width, height }) {
       for (const driver of sessions) {
         await driver.quit().catch(() => {});
       }
-      driverProcess.kill();
+      endAll();
       await exited;
     },
   };

@@ -23,7 +23,6 @@ const viewport = { width: 481, height: 429 };
 const canvasAt = (x, y) => ({ x: 8 + x, y: 56 + y });
 const drawButton = { x: 344 + 28, y: 264 + 12 };
 const clearButton = { x: 416 + 28, y: 32 + 12 };
-const clearButtonArea = { x: 416, y: 32, width: 56, height: 24 };
 const reportPanel = { x: 8 + 200, y: 296 + 60 };
 const reportArea = { x: 8, y: 296, width: 465, height: 125 };
 // The window's margin left of the drawing area: a press there changes
@@ -53,12 +52,20 @@ async function start(name) {
   return Promise.race([launch(name, viewport), timeout]);
 }
 
+function cannotStart(reason) {
+  // A driver's message can run to many lines; the reason is in the first.
+  const lines = String(reason).split('\n').map((line) => line.trim()).filter((line) => line && !/pptr\.dev/.test(line));
+  console.log(`test-web: FAILED: ${engineName} could not start: ${lines.slice(0, 3).join(' ')}`);
+  process.exit(1);
+}
+if (!process.env.DISPLAY) {
+  cannotStart('no X display (DISPLAY is not set), and it runs headed: headless it has no WebGL');
+}
 let engine;
 try {
   engine = await start(engineName);
 } catch (error) {
-  console.log(`test-web: FAILED: ${engineName} could not start: ${error.message}`);
-  process.exit(1);
+  cannotStart(error.message);
 }
 say(engine.version);
 
@@ -110,6 +117,8 @@ async function picture(page, name) {
 }
 
 // How many pixels of an area differ between two pictures of the window.
+// Qt draws the same pixels in every engine; a caption cut short or a wrong
+// digit changes dozens, a text caret 15 at most.
 function differing(one, other, { x, y, width, height } = { x: 0, y: 0, ...viewport }) {
   let count = 0;
   for (let row = y; row < y + height; ++row) {
@@ -214,7 +223,8 @@ try {
   let at = await picture(page, 'start');
   if (reference) {
     const count = differing(at.picture, reference.start.picture);
-    check('the window is drawn as in Chromium, every caption whole', count < 200,
+    say(`${count} of the window's ${viewport.width * viewport.height} pixels differ from Chromium's`);
+    check('the window is drawn as in Chromium, every caption whole', count < 16,
       `${count} pixels differ from Chromium's; see screenshot-${engineName}-start.png`);
   }
 
@@ -228,7 +238,8 @@ try {
       && [[20, 45], [30, 56], [200, 150]].every(([x, y]) => isWhite(at(canvasAt(x, y)))));
   if (reference) {
     const count = differing(at.picture, reference.draw.picture, reportArea);
-    check('the report panel shows what Chromium\'s shows', count < 40, `${count} pixels differ`);
+    say(`${count} of the report panel's pixels differ from Chromium's`);
+    check('the report panel shows what Chromium\'s shows', count < 16, `${count} pixels differ`);
   }
   const report = await copiedReport(page);
   if (report === null) {
@@ -332,7 +343,6 @@ try {
     // No driver makes a browser cancel a touch, so the page's script sends
     // the events a cancelled touch brings: a touch on „Чисти“ that the
     // browser then takes back, as when it turns into a gesture.
-    const before = at;
     const cancelled = await page.evaluate(({ x, y }) => {
       const canvas = document.getElementById('qtcanvas');
       try {
@@ -351,14 +361,12 @@ try {
     } else {
       say('touch: the cancelled touch is sent by the page\'s script: no driver makes the browser cancel one');
       at = await picture(page, 'touch-cancelled');
-      const kept = [15, 25, 35].every((x) => isDark(at(canvasAt(x, 50))));
-      const button = differing(at.picture, before.picture, clearButtonArea);
-      check('a cancelled touch on „Чисти“ neither clears nor leaves the button pressed', kept && button === 0,
-        `${kept ? 'the points stayed' : 'it cleared the drawing area'}; ${button} pixels of the button changed`);
+      check('a cancelled touch on „Чисти“ does not press it: the points stay',
+        [15, 25, 35].every((x) => isDark(at(canvasAt(x, 50)))), 'it cleared the drawing area');
       await page.tap(canvasAt(53, 98).x, canvasAt(53, 98).y);
       await sleep(100);
       at = await picture(page, 'touch-after-cancel');
-      check('and the next tap places its point', isDark(at(canvasAt(55, 100))));
+      check('after it, the next tap places its point', isDark(at(canvasAt(55, 100))));
     }
   }
   await page.close();
