@@ -61,6 +61,9 @@ async function chromium({ width, height }) {
     version: `Chromium ${browser.version()} (headless)`,
     async open(url, { touch = false } = {}) {
       const context = await browser.newContext({ viewport: { width, height }, hasTouch: touch });
+      if (url.startsWith('http')) {
+        await context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin: new URL(url).origin });
+      }
       const page = await context.newPage();
       const errors = [];
       page.on('pageerror', (error) => errors.push(String(error)));
@@ -72,6 +75,14 @@ async function chromium({ width, height }) {
         keys: (combination) => page.keyboard.press(combination),
         tap: (x, y) => page.touchscreen.tap(x, y),
         touchNote: 'touch made by the driver',
+        clipboard: () => page.evaluate(() => navigator.clipboard.readText()),
+        // A touch the browser itself cancels, through the DevTools protocol.
+        async cancelledTouch(x, y) {
+          const devtools = await context.newCDPSession(page);
+          await devtools.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [{ x, y }] });
+          await devtools.send('Input.dispatchTouchEvent', { type: 'touchCancel', touchPoints: [] });
+          await devtools.detach();
+        },
         screenshot: async (file) => save(await page.screenshot(), file),
         close: () => context.close(),
       };
