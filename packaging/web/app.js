@@ -56,6 +56,22 @@
     });
   }
 
+  // Another page of the program was still open, or still closing: asked
+  // again a little later, a few times.
+  var asked = 0;
+  workers.addEventListener('message', function (event) {
+    if (event.data === 'busy' && asked < 5) {
+      asked += 1;
+      setTimeout(function () {
+        workers.getRegistration().then(function (registration) {
+          if (registration) {
+            offer(registration);
+          }
+        });
+      }, 2000);
+    }
+  });
+
   workers.register('service-worker.js').then(function (registration) {
     // No registration at all where a browser's setting stands in for it.
     if (!registration) {

@@ -65,9 +65,10 @@ self.addEventListener('activate', (event) => {
   })());
 });
 
-// The page asks a waiting worker to take over when it is the only page of
-// the program open: a second one, still loading, could otherwise get the
-// rest of its files from the new version.
+// The page asks a waiting worker to take over, which it does when that is
+// the only page of the program open: a second one, still loading, could
+// otherwise get the rest of its files from the new version. It answers
+// 'busy' otherwise, and the page may ask again.
 self.addEventListener('message', (event) => {
   if (event.data !== 'take-over') {
     return;
@@ -76,6 +77,8 @@ self.addEventListener('message', (event) => {
     const pages = await self.clients.matchAll({ type: 'window', includeUncontrolled: true });
     if (pages.filter((page) => page.url.startsWith(SCOPE)).length <= 1) {
       await self.skipWaiting();
+    } else {
+      event.source?.postMessage('busy');
     }
   })());
 });
