@@ -1,6 +1,7 @@
 #include "canvas.h"
 
 #include "point_entry.h"
+#include "press_position.h"
 
 #include <QAccessibleWidget>
 #include <QClipboard>
@@ -246,34 +247,60 @@ bool Canvas::Paint(const Stroke& stroke)
     }
     const QColor colour = QColor::fromRgba(stroke.colour);
     const int width = stroke.width;
-    QRectF bounds;
-    if (stroke.kind == Stroke::Kind::Dot) {
-        EnsureImage();
-        QPainter painter(&m_image);
-        // A round-capped point is the disc of the pen's diameter, symmetric
-        // about the pixel; an aliased ellipse of the same size is not.
-        painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap));
-        const QPointF centre = PixelCentre(stroke.x1, stroke.y1);
-        painter.drawPoint(centre);
-        const double radius = width / 2.0;
-        bounds = QRectF(centre.x() - radius - 1.0, centre.y() - radius - 1.0, 2 * radius + 2.0,
-                        2 * radius + 2.0);
-    } else {
-        if (!m_drawnSegments.insert(Segment{stroke.x1, stroke.y1, stroke.x2, stroke.y2, width})
-                 .second) {
-            return false;
-        }
-        EnsureImage();
-        QPainter painter(&m_image);
-        painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        const QLineF line(PixelCentre(stroke.x1, stroke.y1), PixelCentre(stroke.x2, stroke.y2));
-        painter.drawLine(line);
-        // A segment far outside the area has no finite bounding box worth
-        // repainting; the visible part is at most the whole widget.
-        bounds = QRectF(line.p1(), line.p2())
-                     .normalized()
-                     .adjusted(-width - 1.0, -width - 1.0, width + 1.0, width + 1.0);
+    const QPointF from = PixelCentre(stroke.x1, stroke.y1);
+    const QPointF to = PixelCentre(stroke.x2, stroke.y2);
+    if (stroke.kind == Stroke::Kind::Segment
+        && !m_drawnSegments.insert(Segment{stroke.x1, stroke.y1, stroke.x2, stroke.y2, width})
+                .second) {
+        return false;
     }
+    EnsureImage();
+    for (QImage* image : {&m_image, &m_designImage}) {
+        if (image->isNull()) {
+            continue;
+        }
+        QPainter painter(image);
+        const double ratio = image->devicePixelRatio();
+        if (stroke.kind == Stroke::Kind::Dot) {
+            // A dot shows only on the device pixels that show its own
+            // drawing-area pixels, the width's square round its node: a press
+            // on any pixel of it then falls on the node, also where a scale
+            // would let the round edge reach a device pixel that shows the
+            // next pixel over.
+            const int reach = width / 2;
+            const auto [left, right] = DesignTransform::DevicePixelsOfDesignPixels(
+                static_cast<int>(std::floor(stroke.x1)) - reach,
+                static_cast<int>(std::floor(stroke.x1)) + width - 1 - reach, ratio);
+            const auto [top, bottom] = DesignTransform::DevicePixelsOfDesignPixels(
+                static_cast<int>(std::floor(stroke.y1)) - reach,
+                static_cast<int>(std::floor(stroke.y1)) + width - 1 - reach, ratio);
+            // The painter works in the image's own pixels over 1 (Qt never
+            // scales a painter down by an image's ratio), so the device
+            // pixels are given in those.
+            const double scale = std::max(1.0, ratio);
+            painter.setClipRect(QRectF(left / scale, top / scale, (right + 1 - left) / scale,
+                                       (bottom + 1 - top) / scale));
+        }
+        // Below 1 drawing-area pixel to a device pixel (a page smaller than
+        // the design) the painter is scaled down by hand.
+        if (ratio < 1.0) {
+            painter.scale(ratio, ratio);
+        }
+        if (stroke.kind == Stroke::Kind::Dot) {
+            // A round-capped point is the disc of the pen's diameter,
+            // symmetric about the pixel; an aliased ellipse of the same size
+            // is not.
+            painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap));
+            painter.drawPoint(from);
+        } else {
+            painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.drawLine(QLineF(from, to));
+        }
+    }
+    // A segment far outside the area has no finite bounding box worth
+    // repainting; the visible part is at most the whole widget.
+    const double margin = stroke.kind == Stroke::Kind::Dot ? width / 2.0 + 1.0 : width + 1.0;
+    const QRectF bounds = QRectF(from, to).normalized().adjusted(-margin, -margin, margin, margin);
     UpdateDesignRect(bounds);
     return true;
 }
@@ -311,9 +338,17 @@ void Canvas::RestorePicture(const CanvasPicture& picture)
     m_penWidth = picture.m_penWidth;
 }
 
-void Canvas::PaintStrokes()
+void Canvas::FillPictures()
 {
     m_image.fill(m_background);
+    if (!m_designImage.isNull()) {
+        m_designImage.fill(m_background);
+    }
+}
+
+void Canvas::PaintStrokes()
+{
+    FillPictures();
     ForgetDrawnSegments();
     for (const Stroke& stroke : *m_strokes) {
         Paint(stroke);
@@ -339,7 +374,7 @@ void Canvas::FillImage()
     ForgetDrawnSegments();
     m_strokes = std::make_shared<std::vector<Stroke>>();
     IndexStrokes();
-    m_image.fill(m_background);
+    FillPictures();
     update();
 }
 
@@ -378,6 +413,13 @@ void Canvas::EnsureImage()
     }
     m_image = QImage(wanted, QImage::Format_RGB32);
     m_image.setDevicePixelRatio(ratio);
+    // What a step changed is judged on the design's picture; where the
+    // shown one is it, there is no second one to paint.
+    if (ratio == 1.0) {
+        m_designImage = QImage();
+    } else if (m_designImage.isNull()) {
+        m_designImage = QImage(kDesignSize, QImage::Format_RGB32);
+    }
     // When the widget moves to a screen of another scale or the window
     // grows, what was drawn is painted again from its strokes, crisp at the
     // new size, and as a saved picture would be.
@@ -591,12 +633,19 @@ void Canvas::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
 }
 
+QPoint Canvas::DesignPixelAt(const QPointF& position) const
+{
+    const QWidget* shownIn = window();
+    return m_transform.FromScreen(position, devicePixelRatioF(),
+                                  shownIn == this ? QPoint(0, 0) : mapTo(shownIn, QPoint(0, 0)));
+}
+
 void Canvas::mousePressEvent(QMouseEvent* event)
 {
-    // At fractional display scales and factors a press falls inside a
-    // drawing-area pixel; the pixel that contains it keeps every stored
-    // point whole and where it was at the design's size.
-    const QPoint pixel = m_transform.FromScreen(event->position());
+    // Wherever the press falls inside a drawing-area pixel, the pixel the
+    // picture shows there keeps every stored point whole, where it was at
+    // the design's size, and on the dot the pupil pressed.
+    const QPoint pixel = DesignPixelAt(ExactPressPosition(*this, *event));
     // The cursor goes until the keyboard is used again, and then stands on
     // the grid node nearest the press inside the area: where the point was
     // stored, unless that node lies beyond the edge.

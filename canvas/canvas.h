@@ -76,6 +76,13 @@ public:
     // The picture at device resolution; its device pixel ratio is device
     // pixels per drawing-area pixel, the display's ratio times the factor.
     [[nodiscard]] const QImage& Image() const { return m_image; }
+    // The picture at the design's size, one device pixel a drawing-area
+    // pixel, whatever the window's factor and the display's scale: what a
+    // step changed, judged the same at every size.
+    [[nodiscard]] const QImage& DesignImage() const
+    {
+        return m_designImage.isNull() ? m_image : m_designImage;
+    }
     [[nodiscard]] QColor ForegroundColour() const;
 
     [[nodiscard]] CanvasPicture Picture() const;
@@ -166,6 +173,10 @@ private:
     void DropHiddenStrokes();
     // The picture filled with the background and its strokes painted again.
     void PaintStrokes();
+    // Fills both pictures, the one shown and the one at the design's size.
+    void FillPictures();
+    // The design pixel the picture shows at a position in the widget.
+    [[nodiscard]] QPoint DesignPixelAt(const QPointF& position) const;
     void ForgetDrawnSegments();
     // The widget's region that shows a rectangle of drawing-area pixels.
     void UpdateDesignRect(const QRectF& design);
@@ -180,6 +191,9 @@ private:
     void AnnounceKeyboardCursor();
 
     QImage m_image;
+    // The same picture at the design's size, kept while the shown one is at
+    // another ratio (null otherwise); painted stroke for stroke with it.
+    QImage m_designImage;
     // How many ScaleHolds live, and the scale the outermost read.
     int m_scaleHolds = 0;
     qreal m_heldScale = 1.0;

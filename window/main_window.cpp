@@ -246,9 +246,20 @@ double MainWindow::LargestFactor() const
                              static_cast<double>(room.height()) / kWindowSize.height()));
 }
 
+double MainWindow::SmallestFactor() const
+{
+    // The window's least size, the design's on the desktop; a page lets
+    // the window be as small as the page is.
+    const QSize least = minimumSize();
+    const double factor = std::min(static_cast<double>(least.width()) / kWindowSize.width(),
+                                   static_cast<double>(least.height()) / kWindowSize.height());
+    return std::clamp(factor, kSmallestFactor, 1.0);
+}
+
 void MainWindow::FitDesign()
 {
-    double factor = DesignTransform::FactorToFit(kWindowSize, size(), LargestFactor());
+    double factor
+        = DesignTransform::FactorToFit(kWindowSize, size(), SmallestFactor(), LargestFactor());
     // A window within a pixel of a zoom step's size stands at that step,
     // so that the next zoom key goes on from it.
     for (const double step : kZoomSteps) {
@@ -331,18 +342,25 @@ void MainWindow::ZoomTo(double factor)
     resize(wanted);
 }
 
-void MainWindow::ZoomIn()
+bool MainWindow::FitsTheScreen(double factor) const
 {
     const QScreen* shownOn = screen();
+    if (shownOn == nullptr) {
+        return true;
+    }
     // The window and its frame stay on the screen's free area.
-    const QSize frame = frameGeometry().size() - size();
-    const QSize room = shownOn == nullptr ? size() : shownOn->availableGeometry().size() - frame;
+    const QSize room = shownOn->availableGeometry().size() - (frameGeometry().size() - size());
+    const QSize wanted
+        = DesignTransform(factor, QPoint(0, 0)).ToScreen(QRect(QPoint(0, 0), kWindowSize)).size();
+    return wanted.width() <= room.width() && wanted.height() <= room.height();
+}
+
+void MainWindow::ZoomIn()
+{
     const double current = m_transform.Factor();
     for (const double step : kZoomSteps) {
-        const QSize wanted
-            = DesignTransform(step, QPoint(0, 0)).ToScreen(QRect(QPoint(0, 0), kWindowSize)).size();
         if (step > current + kStepTolerance) {
-            if (wanted.width() <= room.width() && wanted.height() <= room.height()) {
+            if (FitsTheScreen(step)) {
                 ZoomTo(step);
             }
             return;
@@ -352,11 +370,13 @@ void MainWindow::ZoomIn()
 
 void MainWindow::ZoomOut()
 {
-    // The largest step below the factor, which may lie between steps.
+    // The largest step below the factor, which may lie between steps (full
+    // screen, a maximised window), that the screen's free area holds, as
+    // ZoomIn would choose it; the design's size always.
     const double current = m_transform.Factor();
     double smaller = 0.0;
     for (const double step : kZoomSteps) {
-        if (step < current - kStepTolerance) {
+        if (step < current - kStepTolerance && (step == 1.0 || FitsTheScreen(step))) {
             smaller = step;
         }
     }
@@ -579,8 +599,10 @@ template <typename Action>
 void MainWindow::RunStep(Action action)
 {
     WindowState before = SaveState();
-    // Shared with the canvas until the step paints: a copy only then.
-    const QImage picture = m_picture1->Image();
+    // Shared with the canvas until the step paints: a copy only then. The
+    // picture at the design's size, so that what counts as a step does not
+    // depend on the window's size or the display's scale.
+    const QImage picture = m_picture1->DesignImage();
     {
         // The step runs to its end with no event between its strokes, so
         // the display's scale is read once for all of them.
@@ -591,7 +613,7 @@ void MainWindow::RunStep(Action action)
     // A step whose new strokes changed no pixel, such as a line wholly under
     // the dots at its ends, leaves nothing the pupil could see taken back.
     const bool pictureChanged
-        = !after.picture.SamePixels(before.picture) && m_picture1->Image() != picture;
+        = !after.picture.SamePixels(before.picture) && m_picture1->DesignImage() != picture;
     if (pictureChanged || !after.SameApartFromPicture(before)) {
         m_history->Record(std::move(before), std::move(after));
     }

@@ -63,6 +63,12 @@ public:
     [[nodiscard]] const DesignTransform& Transform() const { return m_transform; }
     // The largest factor the window's screen can show.
     [[nodiscard]] double LargestFactor() const;
+    // The smallest factor the window may draw the design at: 1 where the
+    // window is never smaller than the design, less in a page on a small
+    // screen.
+    [[nodiscard]] double SmallestFactor() const;
+    // Below this the captions are too small to draw.
+    static constexpr double kSmallestFactor = 0.25;
     // Each control's place in design pixels, as the design lays it out.
     [[nodiscard]] const std::vector<std::pair<QWidget*, QRect>>& DesignGeometry() const
     {
@@ -101,6 +107,9 @@ private:
     // Lays the design out again for the window's size.
     void FitDesign();
     void ZoomTo(double factor);
+    // Whether the window at `factor`, with its frame, fits the free area of
+    // its screen.
+    [[nodiscard]] bool FitsTheScreen(double factor) const;
     // Ctrl+wheel anywhere in the window, by whole notches; true when taken.
     bool TurnZoomWheel(const QWheelEvent& event);
     void ToggleFullScreen();
