@@ -305,9 +305,25 @@ void MainWindow::FitDesign()
     update();
 }
 
+QSize MainWindow::FrameSize() const
+{
+    return frameGeometry().size() - size();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (!isFullScreen() && !isMaximized()) {
+        m_normalFrame = FrameSize();
+    }
+}
+
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    if (!isFullScreen() && !isMaximized()) {
+        m_normalFrame = FrameSize();
+    }
     FitDesign();
 }
 
@@ -348,8 +364,11 @@ bool MainWindow::FitsTheScreen(double factor) const
     if (shownOn == nullptr) {
         return true;
     }
-    // The window and its frame stay on the screen's free area.
-    const QSize room = shownOn->availableGeometry().size() - (frameGeometry().size() - size());
+    // The window and its frame stay on the screen's free area. Full screen
+    // or maximised it has no frame of its own, but it will have once the
+    // zoom brings it back to a size of its own.
+    const QSize frame = isFullScreen() || isMaximized() ? m_normalFrame : FrameSize();
+    const QSize room = shownOn->availableGeometry().size() - frame;
     const QSize wanted
         = DesignTransform(factor, QPoint(0, 0)).ToScreen(QRect(QPoint(0, 0), kWindowSize)).size();
     return wanted.width() <= room.width() && wanted.height() <= room.height();

@@ -90,6 +90,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -110,6 +111,8 @@ private:
     // Whether the window at `factor`, with its frame, fits the free area of
     // its screen.
     [[nodiscard]] bool FitsTheScreen(double factor) const;
+    // What the window's frame adds to its size now.
+    [[nodiscard]] QSize FrameSize() const;
     // Ctrl+wheel anywhere in the window, by whole notches; true when taken.
     bool TurnZoomWheel(const QWheelEvent& event);
     void ToggleFullScreen();
@@ -157,6 +160,9 @@ private:
     std::array<QColor, 3> m_buttonFaces{};
     ZoomedStyle* m_style = nullptr;
     QShortcut* m_leaveFullScreen = nullptr;
+    // What the window's frame adds to its size when it is neither full
+    // screen nor maximised, as last seen so.
+    QSize m_normalFrame{0, 0};
     // Eighths of a degree turned with Ctrl held since the last whole notch.
     int m_zoomWheelRemainder = 0;
 };
