@@ -66,24 +66,26 @@ protected:
 // last press's is kept here, before Qt's handlers see the event, in the
 // canvas's CSS pixels, which are the window's pixels (the window fills the
 // canvas from its top left corner).
+// clang-format off
+EM_JS(void, ListenForExactPresses, (), {
+    var keep = function(event) {
+        var canvas = event.target;
+        if (!(canvas instanceof HTMLCanvasElement)) {
+            return;
+        }
+        var box = canvas.getBoundingClientRect();
+        var point = event.changedTouches ? event.changedTouches[0] : event;
+        Module.collinearLastPress = { x: point.clientX - box.left, y: point.clientY - box.top };
+    };
+    ['pointerdown', 'touchstart'].forEach(function(type) {
+        window.addEventListener(type, keep, { capture: true, passive: true });
+    });
+});
+// clang-format on
+
 void KeepExactPresses()
 {
-    // clang-format off
-    EM_ASM({
-        var keep = function (event) {
-            var canvas = event.target;
-            if (!(canvas instanceof HTMLCanvasElement)) {
-                return;
-            }
-            var box = canvas.getBoundingClientRect();
-            var point = event.changedTouches ? event.changedTouches[0] : event;
-            Module.collinearLastPress = { x: point.clientX - box.left, y: point.clientY - box.top };
-        };
-        for (var type of ['pointerdown', 'touchstart']) {
-            window.addEventListener(type, keep, { capture: true, passive: true });
-        }
-    });
-    // clang-format on
+    ListenForExactPresses();
     SetExactPressSource([](QPointF /*rounded*/) -> std::optional<QPointF> {
         const emscripten::val press = emscripten::val::module_property("collinearLastPress");
         if (press.isUndefined() || press.isNull()) {
