@@ -9,27 +9,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <utility>
 
 namespace collinear {
-
-std::size_t StrokePicture::SegmentHash::operator()(const Segment& segment) const
-{
-    // The bits of the coordinates, mixed by multiplying: a Draw looks up
-    // 41,650 segments, and std::hash<float> hashes each float byte by byte.
-    // 0 and -0 are equal segments, so both hash as 0.
-    std::uint64_t hash = static_cast<std::uint32_t>(segment.width);
-    for (const float value : {segment.x1, segment.y1, segment.x2, segment.y2}) {
-        std::uint32_t bits = 0U;
-        if (value != 0.0F) {
-            std::memcpy(&bits, &value, sizeof bits); // std::bit_cast, where every library has it
-        }
-        hash = (hash ^ bits) * 0x9E3779B97F4A7C15ULL;
-    }
-    return static_cast<std::size_t>(hash ^ (hash >> 32));
-}
 
 StrokePicture::StrokePicture(ResolutionSource resolution, PaintedArea painted)
     : m_resolution(std::move(resolution))
@@ -45,16 +27,6 @@ void StrokePicture::Fill(const QColor& background)
     m_strokes = std::make_shared<std::vector<Stroke>>();
     IndexStrokes();
     FillImages();
-}
-
-bool StrokePicture::DrawSegment(float x1, float y1, float x2, float y2, int width, QRgb colour)
-{
-    // Most segments of a Draw were drawn already; they are skipped before
-    // anything else is looked up.
-    if (m_segmentColour == colour && m_drawnSegments.contains(Segment{x1, y1, x2, y2, width})) {
-        return false;
-    }
-    return Record({Stroke::Kind::Segment, x1, y1, x2, y2, width, colour});
 }
 
 bool StrokePicture::Record(const Stroke& stroke)

@@ -11,6 +11,8 @@
 #include <QSize>
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <unordered_map>
@@ -159,5 +161,34 @@ private:
     std::vector<bool> m_hidden;
     std::size_t m_hiddenCount = 0;
 };
+
+// Inline, with the hash they look up: a Draw with 51 points on one line
+// asks for 41,650 segments, and most of them are skipped here, in the caller.
+inline std::size_t StrokePicture::SegmentHash::operator()(const Segment& segment) const
+{
+    // The bits of the coordinates, mixed by multiplying: a Draw looks up
+    // 41,650 segments, and std::hash<float> hashes each float byte by byte.
+    // 0 and -0 are equal segments, so both hash as 0.
+    std::uint64_t hash = static_cast<std::uint32_t>(segment.width);
+    for (const float value : {segment.x1, segment.y1, segment.x2, segment.y2}) {
+        std::uint32_t bits = 0U;
+        if (value != 0.0F) {
+            std::memcpy(&bits, &value, sizeof bits); // std::bit_cast, where every library has it
+        }
+        hash = (hash ^ bits) * 0x9E3779B97F4A7C15ULL;
+    }
+    return static_cast<std::size_t>(hash ^ (hash >> 32));
+}
+
+inline bool StrokePicture::DrawSegment(float x1, float y1, float x2, float y2, int width,
+                                       QRgb colour)
+{
+    // Most segments of a Draw were drawn already; they are skipped before
+    // anything else is looked up.
+    if (m_segmentColour == colour && m_drawnSegments.contains(Segment{x1, y1, x2, y2, width})) {
+        return false;
+    }
+    return Record({Stroke::Kind::Segment, x1, y1, x2, y2, width, colour});
+}
 
 } // namespace collinear
