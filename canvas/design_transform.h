@@ -1,3 +1,4 @@
+// The one map between the window's design pixels and the screen, both ways.
 #pragma once
 
 #include <QPoint>

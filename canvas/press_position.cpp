@@ -1,3 +1,4 @@
+// The exact position of a press, which Qt rounds to whole widget pixels.
 #include "press_position.h"
 
 #include <QMouseEvent>
