@@ -486,7 +486,10 @@ void MirrorWindowInPage(QWidget& window)
     QPlatformAccessibility* accessibility
         = QGuiApplicationPrivate::platformIntegration()->accessibility();
     const val page = val::module_property("collinearMirror");
-    if (accessibility == nullptr || page.isUndefined() || !page.call<bool>("start")) {
+    QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(&window);
+    const QString name = shown != nullptr ? shown->text(QAccessible::Name) : window.windowTitle();
+    if (accessibility == nullptr || page.isUndefined()
+        || !page.call<bool>("start", name.toStdString())) {
         return;
     }
     accessibility->setActive(true);

@@ -102,7 +102,7 @@ Module.collinearMirror = (function () {
       return { element: element, rows: [], selected: -1 };
     },
     area: function () {
-      var element = make('div', { role: 'application', tabindex: '-1' });
+      var element = make('div', { role: 'group', tabindex: '-1' });
       // What the area says as its keyboard cursor moves: a screen reader
       // speaks a live region's new text without the focus moving.
       var live = make('div', { 'aria-live': 'polite', 'aria-atomic': 'true' });
@@ -144,15 +144,20 @@ Module.collinearMirror = (function () {
   };
 
   return {
-    // Puts the mirror into the window's canvas; false where it cannot be.
-    start: guarded(function () {
+    // Puts the mirror into the window's canvas, as an application named as
+    // the window is; false where it cannot be.
+    start: guarded(function (name) {
       var container = Module.qtContainerElements && Module.qtContainerElements[0];
       canvas = container && container.tagName === 'CANVAS' ? container
         : container && container.querySelector('canvas');
       if (!canvas || typeof canvas.contains !== 'function') {
         return false;
       }
-      root = make('div', { id: 'collinear-controls' });
+      // An application, as the window is one: screen readers leave its keys
+      // to it and read each control the focus comes to. (Orca takes an
+      // application inside the page for a page of its own, and says
+      // nothing of the focus in it, so the drawing area is not one.)
+      root = make('div', { id: 'collinear-controls', role: 'application', 'aria-label': name });
       // Qt makes the canvas editable, for the clipboard's events; inside
       // an editable element the controls could not take the focus.
       root.contentEditable = 'false';

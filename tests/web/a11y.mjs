@@ -38,7 +38,7 @@ const controls = [
   ['listbox', 'Координата Y'],
   ['listbox', 'Номер на точката'],
   ['listbox', 'Допустима стъпка'],
-  ['application', 'Чертожно поле'],
+  ['group', 'Чертожно поле'],
   ['textbox', 'Резултат'],
 ];
 // The window's keyboard order, from the report panel on.
@@ -190,6 +190,11 @@ await section('the served page, worked with the keyboard and a screen reader\'s 
   const canvas = at.nodes.find((node) => node.role === 'Canvas');
   check('the canvas keeps its name, the program\'s title',
     canvas?.name === 'Геометрия - точки, лежащи на права', canvas?.name);
+  // Screen readers leave an application's keys to it.
+  const application = at.nodes.filter((node) => node.role === 'application');
+  check('the controls are in one application, named as the window is',
+    application.length === 1 && application[0].name.endsWith('Геометрия - 3 точки, ориентирано лице')
+      && at.childrenOf(application[0]).some((node) => node.name === 'Чертай'), application.map((node) => node.name));
   for (const [role, name] of controls) {
     const found = at.nodes.filter((node) => node.role === role && node.name === name);
     check(`„${name.trim()}“ is there once, as a ${role}`, found.length === 1,
@@ -224,7 +229,7 @@ await section('the served page, worked with the keyboard and a screen reader\'s 
     backward.push(focusedName(at));
   }
   check('Shift+Tab goes back through them', backward.join(',') === back.join(','), backward.join(', '));
-  const area = at.find('application', 'Чертожно поле');
+  const area = at.find('group', 'Чертожно поле');
   check('the drawing area has its help after its keyboard cursor\'s node',
     /^235, 100\. Щракнете/.test(area?.description) && area?.description.includes('Ctrl+Shift+C'), area?.description);
 
