@@ -1,3 +1,4 @@
+#include "page_mirror.h"
 #include "platform.h"
 #include "press_position.h"
 
@@ -123,6 +124,8 @@ void ShowMainWindow(QWidget& window)
     window.setWindowFlag(Qt::FramelessWindowHint);
     window.installEventFilter(new KeepFullScreen(&window));
     window.showFullScreen();
+    // The canvas is all a screen reader would find of the window.
+    MirrorWindowInPage(window);
 }
 
 } // namespace collinear

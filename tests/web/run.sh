@@ -25,5 +25,6 @@ if [ ! -d "$here/node_modules/playwright-core" ]; then
 fi
 start=$(date +%s)
 node "$here/road.mjs" "$root/build/web" "$version" || status=1
+node "$here/a11y.mjs" "$root/build/web" "$version" || status=1
 echo "test-web: the road through the page took $(($(date +%s) - start)) s"
 exit $status
