@@ -1,5 +1,6 @@
 # The two set-up commands of a new machine: `make run` and `make test`.
-# Both install what is missing, configure, build, then start or test.
+# Both install what is missing and configure; `make run` builds the program
+# and starts it, `make test` builds everything and tests it.
 
 PRESET ?= dev
 BUILD_DIR := build/$(PRESET)
@@ -21,11 +22,15 @@ configure: deps
 build: deps $(BUILD_DIR)/build.ninja
 	cmake --build --preset $(PRESET)
 
-run: build
+# Only the program and the libraries it links: a teacher who wants to see
+# it need not wait for the tests and the benchmarks to compile.
+run: deps $(BUILD_DIR)/build.ninja
+	cmake --build --preset $(PRESET) --target collinear
 	$(BUILD_DIR)/app/collinear
 
 # Every test in the normal build, again under the sanitizers, then a short
-# fuzz run of the core.
+# fuzz run of the core. ctest runs what the whole build made, so the whole
+# build comes first.
 test: build
 	ctest --preset $(PRESET)
 	@$(MAKE) --no-print-directory test-asan fuzz
@@ -85,7 +90,8 @@ web:
 	@sh scripts/install-deps.sh web
 	@sh scripts/build-platform.sh web $(VERSION)
 
-# The core's tests under node, then the page in headless Chromium.
+# The core's tests under node, then the page in Chromium, Firefox and
+# WebKit, and the installable page.
 test-web: web
 	@sh tests/web/run.sh $(VERSION)
 

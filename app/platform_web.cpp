@@ -1,4 +1,6 @@
+#include "page_mirror.h"
 #include "platform.h"
+#include "press_position.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -7,6 +9,11 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QWidget>
+
+#include <emscripten.h>
+#include <emscripten/val.h>
+
+#include <optional>
 
 namespace collinear {
 
@@ -53,10 +60,47 @@ protected:
     }
 };
 
+// Qt 6.4 takes a press's position in the page as whole CSS pixels, and a
+// CSS pixel is two or three device pixels on a tablet or a phone and more
+// than a drawing-area pixel on a small page: a tap on the edge of a dot
+// would land beside it. The page's own events have the exact position; the
+// last press's is kept here, before Qt's handlers see the event, in the
+// canvas's CSS pixels, which are the window's pixels (the window fills the
+// canvas from its top left corner).
+// clang-format off
+EM_JS(void, ListenForExactPresses, (), {
+    var keep = function(event) {
+        var canvas = event.target;
+        if (!(canvas instanceof HTMLCanvasElement)) {
+            return;
+        }
+        var box = canvas.getBoundingClientRect();
+        var point = event.changedTouches ? event.changedTouches[0] : event;
+        Module.collinearLastPress = { x: point.clientX - box.left, y: point.clientY - box.top };
+    };
+    ['pointerdown', 'touchstart'].forEach(function(type) {
+        window.addEventListener(type, keep, { capture: true, passive: true });
+    });
+});
+// clang-format on
+
+void KeepExactPresses()
+{
+    ListenForExactPresses();
+    SetExactPressSource([](QPointF /*rounded*/) -> std::optional<QPointF> {
+        const emscripten::val press = emscripten::val::module_property("collinearLastPress");
+        if (press.isUndefined() || press.isNull()) {
+            return std::nullopt;
+        }
+        return QPointF(press["x"].as<double>(), press["y"].as<double>());
+    });
+}
+
 } // namespace
 
 void AdaptToPlatform(QApplication& application)
 {
+    KeepExactPresses();
     application.installEventFilter(new ScrollBarMenuFilter(&application));
 
     // A browser page has no system fonts for Qt to use. Liberation Serif is
@@ -72,10 +116,16 @@ void AdaptToPlatform(QApplication& application)
 
 void ShowMainWindow(QWidget& window)
 {
+    // The page is the window's screen: on a phone, or beside another window
+    // on a split screen, it is smaller than the design, and the design is
+    // drawn smaller to stay whole on it.
+    window.setMinimumSize(0, 0);
     // Without a frame Qt draws no title bar of its own into the canvas.
     window.setWindowFlag(Qt::FramelessWindowHint);
     window.installEventFilter(new KeepFullScreen(&window));
     window.showFullScreen();
+    // The canvas is all a screen reader would find of the window.
+    MirrorWindowInPage(window);
 }
 
 } // namespace collinear

@@ -1,12 +1,12 @@
 #include "paint_watch.h"
 #include "plain_text_box.h"
 #include "report_panel.h"
+#include "shown_window.h"
 #include "startup_text.h"
 #include "window_layout.h"
 #include "worst_case.h"
 
 #include <QPlainTextEdit>
-#include <QTest>
 
 #include <benchmark/benchmark.h>
 
@@ -53,9 +53,7 @@ QWidget* Viewport(QAbstractScrollArea& box)
 template <typename TextBox>
 void TimeSettingTheReport(benchmark::State& state, TextBox& box, QWidget& window)
 {
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) {
-        state.SkipWithError("the window was never shown");
+    if (!collinear::bench::ShowOrSkip(state, window)) {
         return;
     }
     const std::string report = collinear::bench::WorstCaseReport();

@@ -3,6 +3,7 @@
 #include "paint_watch.h"
 #include "plain_text_box.h"
 #include "report_panel.h"
+#include "shown_window.h"
 #include "worst_case.h"
 
 #include <QAbstractScrollArea>
@@ -24,6 +25,7 @@ using collinear::bench::kLineY;
 using collinear::bench::kWorstCasePoints;
 using collinear::bench::PaintWatch;
 using collinear::bench::ProcessEventsUntilIdle;
+using collinear::bench::ShownMainWindow;
 using collinear::bench::WorstCaseX;
 
 // Every window benchmark times one user event until the event loop is idle
@@ -44,17 +46,6 @@ void PressOnCanvas(MainWindow& window, int point)
     const QPoint local(static_cast<int>(std::ceil(design.x() * z)),
                        static_cast<int>(std::ceil(design.y() * z)));
     QTest::mouseClick(window.Picture1(), Qt::LeftButton, Qt::NoModifier, local);
-}
-
-std::unique_ptr<MainWindow> ShownWindow()
-{
-    auto window = std::make_unique<MainWindow>();
-    window->show();
-    if (!QTest::qWaitForWindowExposed(window.get())) {
-        return nullptr;
-    }
-    ProcessEventsUntilIdle();
-    return window;
 }
 
 // A fresh start: Clear, then the first `points` points of the line, all
@@ -100,9 +91,8 @@ void NothingToPrepare()
 // „Чертай“ with the worst case, in a window of the given size.
 void TimeDrawWorstCase(benchmark::State& state, QSize size)
 {
-    const auto window = ShownWindow();
+    const auto window = ShownMainWindow(state, {.screen = size});
     if (!window) {
-        state.SkipWithError("the window was never shown");
         return;
     }
     if (size.isValid()) {
@@ -131,9 +121,8 @@ void BM_DrawWorstCase(benchmark::State& state)
 // still takes the report and indexes its lines; that pass is timed too.
 void BM_DrawWorstCaseWithPlainTextEdit(benchmark::State& state)
 {
-    const auto window = ShownWindow();
+    const auto window = ShownMainWindow(state);
     if (!window) {
-        state.SkipWithError("the window was never shown");
         return;
     }
     auto* box = new QPlainTextEdit(window.get());
@@ -160,9 +149,8 @@ void BM_DrawWorstCaseWithPlainTextEdit(benchmark::State& state)
 
 void BM_AddPoint(benchmark::State& state)
 {
-    const auto window = ShownWindow();
+    const auto window = ShownMainWindow(state);
     if (!window) {
-        state.SkipWithError("the window was never shown");
         return;
     }
     PaintWatch watch{window->Picture1()};
@@ -174,9 +162,8 @@ void BM_AddPoint(benchmark::State& state)
 
 void BM_SelectRow(benchmark::State& state)
 {
-    const auto window = ShownWindow();
+    const auto window = ShownMainWindow(state);
     if (!window) {
-        state.SkipWithError("the window was never shown");
         return;
     }
     ResetWithPoints(*window, kWorstCasePoints);
@@ -193,9 +180,8 @@ void BM_SelectRow(benchmark::State& state)
 
 void BM_DeletePoint(benchmark::State& state)
 {
-    const auto window = ShownWindow();
+    const auto window = ShownMainWindow(state);
     if (!window) {
-        state.SkipWithError("the window was never shown");
         return;
     }
     PaintWatch watch{window->Picture1()};
@@ -210,33 +196,19 @@ void BM_DeletePoint(benchmark::State& state)
     state.counters["points_left"] = window->Table().RowCount();
 }
 
-// 51 points on one line, „Чертай“ and „Чисти“: the heaviest step to take
-// back, 20,825 lines and a 20,826-line report to bring back.
-std::unique_ptr<MainWindow> WindowAfterClearingTheWorstCase()
-{
-    auto window = ShownWindow();
-    if (!window) {
-        return nullptr;
-    }
-    // The keys are the window's shortcuts, which only an active window has.
-    window->activateWindow();
-    if (QTest::qWaitForWindowActive(window.get())) {
-        ResetWithPoints(*window, kWorstCasePoints);
-        window->Command1(MainWindow::Draw)->click();
-        window->Command1(MainWindow::Clear)->click();
-        ProcessEventsUntilIdle();
-        return window;
-    }
-    return nullptr;
-}
-
+// 51 points on one line, „Чертай“ and „Чисти“, in an active window, whose
+// shortcuts the keys are: the heaviest step to take back, 20,825 lines and
+// a 20,826-line report to bring back.
 void TimeHistoryKey(benchmark::State& state, bool undo)
 {
-    const auto window = WindowAfterClearingTheWorstCase();
+    const auto window = ShownMainWindow(state, {.active = true, .screen = QSize()});
     if (!window) {
-        state.SkipWithError("the window was never shown and active");
         return;
     }
+    ResetWithPoints(*window, kWorstCasePoints);
+    window->Command1(MainWindow::Draw)->click();
+    window->Command1(MainWindow::Clear)->click();
+    ProcessEventsUntilIdle();
     PaintWatch watch{window->Picture1(), window->Text1()->viewport()};
     // Each key is timed from the same state: the Clear done before Ctrl+Z,
     // taken back before Ctrl+Shift+Z.
@@ -273,15 +245,12 @@ void BM_RedoClearAfterWorstCaseDraw(benchmark::State& state)
 constexpr QSize kProjector{1920, 1080};
 
 // The worst case drawn and its 20,826-line report shown, in an active
-// window, whose shortcuts the zoom keys are.
-std::unique_ptr<MainWindow> WindowWithTheWorstCaseDrawn()
+// window, whose shortcuts the zoom keys are, on a screen with room for the
+// projector's size.
+std::unique_ptr<MainWindow> WindowWithTheWorstCaseDrawn(benchmark::State& state)
 {
-    auto window = ShownWindow();
+    auto window = ShownMainWindow(state, {.active = true, .screen = kProjector});
     if (!window) {
-        return nullptr;
-    }
-    window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window.get())) {
         return nullptr;
     }
     ResetWithPoints(*window, kWorstCasePoints);
@@ -296,9 +265,8 @@ std::unique_ptr<MainWindow> WindowWithTheWorstCaseDrawn()
 // painted.
 void BM_ResizeWorstCase(benchmark::State& state)
 {
-    const auto window = WindowWithTheWorstCaseDrawn();
+    const auto window = WindowWithTheWorstCaseDrawn(state);
     if (!window) {
-        state.SkipWithError("the window was never shown and active");
         return;
     }
     PaintWatch watch{window.get(), window->Picture1(), window->Text1()->viewport()};
@@ -316,9 +284,8 @@ void BM_ResizeWorstCase(benchmark::State& state)
 // Ctrl+Plus and Ctrl+Minus in turn, between the steps 150 % and 200 %.
 void BM_ZoomKeyWorstCase(benchmark::State& state)
 {
-    const auto window = WindowWithTheWorstCaseDrawn();
+    const auto window = WindowWithTheWorstCaseDrawn(state);
     if (!window) {
-        state.SkipWithError("the window was never shown and active");
         return;
     }
     QTest::keyClick(window.get(), Qt::Key_Plus, Qt::ControlModifier);

@@ -1,3 +1,4 @@
+// The one map between the window's design pixels and the screen, both ways.
 #pragma once
 
 #include <QPoint>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace collinear {
 
@@ -27,13 +29,15 @@ public:
     }
 
     // The factor at which a design of `design` fills `available` without
-    // being cut: the smaller of the two ratios, never below 1 (the window
-    // is never smaller than the design) nor above `largest`.
-    [[nodiscard]] static double FactorToFit(QSize design, QSize available, double largest)
+    // being cut: the smaller of the two ratios, never below `smallest` (on
+    // the desktop 1: the window is never smaller than the design) nor above
+    // `largest`.
+    [[nodiscard]] static double FactorToFit(QSize design, QSize available, double smallest,
+                                            double largest)
     {
         const double fit = std::min(static_cast<double>(available.width()) / design.width(),
                                     static_cast<double>(available.height()) / design.height());
-        return std::clamp(fit, 1.0, std::max(1.0, largest));
+        return std::clamp(fit, smallest, std::max(smallest, largest));
     }
 
     // The design of `design` at `factor`, centred in `available`.
@@ -79,20 +83,60 @@ public:
         return {ToScreen(design.topLeft()), design.size() * m_factor};
     }
 
-    // The design pixel that contains a screen position.
-    [[nodiscard]] QPoint FromScreen(const QPointF& screen) const
+    // Which design pixel a device pixel of a picture painted at `ratio`
+    // device pixels per design pixel shows: the one under the device pixel's
+    // middle, as Qt's raster engine and every browser sample a picture. A
+    // middle on the edge between two design pixels belongs to the right or
+    // lower one, as the edge of a shape belongs to the shape to its right;
+    // the hair keeps a division that lands just short of the edge there.
+    [[nodiscard]] static int DesignPixelOfDevicePixel(int device, double ratio)
     {
-        // A press on a pixel's first edge belongs to it, though the division
-        // may land a hair short.
-        constexpr double kEdge = 1e-9;
-        const QPointF design = (screen - QPointF(m_origin)) / m_factor;
-        return {static_cast<int>(std::floor(design.x() + kEdge)),
-                static_cast<int>(std::floor(design.y() + kEdge))};
+        return static_cast<int>(std::floor((device + 0.5) / ratio + kHair));
+    }
+
+    // The device pixels that show design pixels `first` to `last`: the
+    // inverse of DesignPixelOfDevicePixel, by the same rule.
+    [[nodiscard]] static std::pair<int, int> DevicePixelsOfDesignPixels(int first, int last,
+                                                                        double ratio)
+    {
+        const auto firstShowing = [ratio](int design) {
+            int device = static_cast<int>(std::ceil(design * ratio - 0.5));
+            while (DesignPixelOfDevicePixel(device, ratio) >= design) {
+                --device;
+            }
+            while (DesignPixelOfDevicePixel(device, ratio) < design) {
+                ++device;
+            }
+            return device;
+        };
+        return {firstShowing(first), firstShowing(last + 1) - 1};
+    }
+
+    // The design pixel that the picture shows at a position: the device
+    // pixel that holds the position, then the design pixel that device pixel
+    // shows (DesignPixelOfDevicePixel). `display` is the screen's device
+    // pixels per widget pixel. A window is painted in whole device pixels,
+    // and a widget whose place in it, `placeInWindow`, falls between device
+    // pixels (at display scales that are not whole) has its picture moved to
+    // the nearest one, as Qt's raster engine draws an image there.
+    [[nodiscard]] QPoint FromScreen(const QPointF& screen, double display = 1.0,
+                                    QPoint placeInWindow = {}) const
+    {
+        const double ratio = display * m_factor;
+        const auto axis = [display, ratio](double position, int origin, int place) {
+            const double device = std::floor((position + place) * display + kHair)
+                - std::round((origin + place) * display);
+            return DesignPixelOfDevicePixel(static_cast<int>(device), ratio);
+        };
+        return {axis(screen.x(), m_origin.x(), placeInWindow.x()),
+                axis(screen.y(), m_origin.y(), placeInWindow.y())};
     }
 
     bool operator==(const DesignTransform&) const = default;
 
 private:
+    static constexpr double kHair = 1e-9;
+
     [[nodiscard]] int Edge(int design, int origin) const
     {
         return origin + static_cast<int>(std::lround(design * m_factor));

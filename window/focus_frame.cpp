@@ -1,3 +1,4 @@
+// The frame that marks the control that has the keyboard.
 #include "focus_frame.h"
 
 #include "zoomed_style.h"

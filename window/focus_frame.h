@@ -1,3 +1,4 @@
+// The frame that marks the control that has the keyboard.
 #pragma once
 
 class QEvent;

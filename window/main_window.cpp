@@ -1,85 +1,24 @@
+// The window's procedures: start-up, reset, the button dispatch,
+// selection and deletion, and the pupil's steps, kept for undo.
 #include "main_window.h"
 
 #include "collinear_search.h"
-#include "focus_frame.h"
 #include "one_row_list.h"
 #include "point_table_model.h"
 #include "report_panel.h"
 #include "startup_text.h"
-#include "window_layout.h"
-#include "zoomed_style.h"
 
-#include <QColor>
-#include <QCoreApplication>
 #include <QItemSelectionModel>
-#include <QKeySequence>
-#include <QLabel>
-#include <QPaintEvent>
-#include <QPainter>
-#include <QPushButton>
 #include <QScopedValueRollback>
-#include <QScreen>
-#include <QShortcut>
-#include <QStringListModel>
-#include <QWheelEvent>
-
-#include <algorithm>
-#include <cmath>
 
 namespace collinear {
 
-namespace {
-
-const QColor kWindowBackground(192, 192, 255);
-const QColor kLabelBackground(255, 192, 128);
-
-QString FromUtf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The blank between the drawing area and the frame that marks its focus.
-constexpr int kCanvasFocusMargin = 3;
-// The buttons' raised border, at the design's size.
-constexpr int kButtonBorder = 2;
-
-// Within this of a zoom step, the window is taken to stand at that step.
-constexpr double kStepTolerance = 1e-6;
-
-void StyleLabel(QLabel* label, const QString& caption)
-{
-    label->setText(caption);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setAutoFillBackground(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, kLabelBackground);
-    palette.setColor(QPalette::WindowText, Qt::black);
-    label->setPalette(palette);
-}
-
-// A flat face of exactly the design's colour: a style sheet keeps the
-// platform style from painting a gradient over it. The borders are as wide
-// as the window's factor makes the design's two pixels.
-QString ButtonStyleSheet(const QColor& face, int border)
-{
-    return QStringLiteral("QPushButton { background-color: %1; color: black;"
-                          " border: %3px outset %2; padding: 0px; }"
-                          "QPushButton:pressed { border-style: inset; }"
-                          "QPushButton:focus { border: %3px solid black; }")
-        .arg(face.name(), face.lighter(150).name())
-        .arg(border);
-}
-
-} // namespace
-
 MainWindow::MainWindow(QWidget* parent)
-    : QWidget(parent)
+    : DesignWindow(parent)
     , m_picture1(new Canvas(this))
     , m_pointEntry(m_table, *m_picture1)
     , m_history(new UndoHistory([this](const WindowState& state) { RestoreState(state); }, this))
-    , m_style(new ZoomedStyle)
 {
-    m_style->setParent(this);
     CreateControls();
     ConnectEvents();
     StartUp();
@@ -116,404 +55,6 @@ const std::string& MainWindow::ReportPanelText() const
     return m_text1->Text();
 }
 
-void MainWindow::CreateControls()
-{
-    setWindowTitle(QStringLiteral("collinear.example.org  ")
-                   + QStringLiteral("Геометрия - 3 точки, ориентирано лице"));
-    // The window may grow, and the design with it; never below its size.
-    setMinimumSize(kWindowSize);
-    resize(kWindowSize);
-    setAutoFillBackground(true);
-    QPalette windowPalette = palette();
-    windowPalette.setColor(QPalette::Window, kWindowBackground);
-    setPalette(windowPalette);
-    setFont(WindowFont());
-
-    for (auto& label : m_label1) {
-        label = new QLabel(this);
-    }
-    StyleLabel(m_label1[0], QStringLiteral(" Геометрия - точки, лежащи на права"));
-    Place(m_label1[0], FromTwips(1440, 0, 4335, 375));
-    StyleLabel(m_label1[4], QStringLiteral("Допустима стъпка:"));
-    Place(m_label1[4], FromTwips(2160, 480, 2055, 375));
-    StyleLabel(m_label1[3], QStringLiteral("N"));
-    Place(m_label1[3], FromTwips(960, 3960, 495, 375));
-    StyleLabel(m_label1[1], QStringLiteral("X"));
-    Place(m_label1[1], FromTwips(2400, 3960, 495, 375));
-    StyleLabel(m_label1[2], QStringLiteral("Y"));
-    Place(m_label1[2], FromTwips(3720, 3960, 495, 375));
-
-    for (auto& button : m_command1) {
-        button = new QPushButton(this);
-    }
-    PlaceButton(m_command1[Delete], QStringLiteral("Изтрий"), FromTwips(120, 480, 855, 375),
-                QColor(255, 0, 255));
-    PlaceButton(m_command1[Clear], QStringLiteral("Чисти"), FromTwips(6240, 480, 855, 375),
-                QColor(255, 0, 0));
-    PlaceButton(m_command1[Draw], QStringLiteral("Чертай"), FromTwips(5160, 3960, 855, 375),
-                QColor(0, 255, 0));
-
-    m_list3 = new OneRowList(this);
-    QStringList stepRows;
-    for (const auto row : kGridStepRows) {
-        stepRows << FromUtf8(row);
-    }
-    m_stepModel = new QStringListModel(stepRows, this);
-    m_list3->setModel(m_stepModel);
-    Place(m_list3, FromTwips(4200, 480, 735, 345));
-    m_list3->setAccessibleName(QStringLiteral("Допустима стъпка"));
-
-    Place(m_picture1, FromTwips(120, 840, 7000, 3000));
-    m_picture1->setAccessibleName(QStringLiteral("Чертожно поле"));
-    m_picture1->setAccessibleDescription(
-        QStringLiteral("Щракнете, за да поставите точка в най-близкия възел на мрежата. "
-                       "Стрелките местят курсора със стъпката, интервал поставя точка. "
-                       "Ctrl+C копира рисунката като изображение, а Ctrl+Shift+C — от всяко място "
-                       "в прозореца. Ctrl+Z отменя последната стъпка, Ctrl+Shift+Z или Ctrl+Y я "
-                       "връща. Ctrl+плюс и Ctrl+минус (или Ctrl+колелцето) уголемяват и смаляват "
-                       "прозореца, Ctrl+0 го връща в основния размер, F11 го показва на цял "
-                       "екран."));
-
-    const std::array<QRect, 3> listGeometry{FromTwips(2880, 3960, 735, 345),
-                                            FromTwips(4200, 3960, 855, 345),
-                                            FromTwips(1440, 3960, 735, 345)};
-    const std::array<QString, 3> listNames{QStringLiteral("Координата X"),
-                                           QStringLiteral("Координата Y"),
-                                           QStringLiteral("Номер на точката")};
-    for (std::size_t column = 0; column < m_list1.size(); ++column) {
-        auto* list = new OneRowList(this);
-        m_pointModels[column]
-            = new PointTableModel(m_table, static_cast<PointTable::Column>(column), this);
-        list->setModel(m_pointModels[column]);
-        Place(list, listGeometry[column]);
-        list->setAccessibleName(listNames[column]);
-        m_list1[column] = list;
-    }
-
-    m_text1 = new ReportPanel(this);
-    Place(m_text1, kReportPanelGeometry);
-    m_text1->setAccessibleName(QStringLiteral("Резултат"));
-    m_text1->SetText(std::string(kStartupText));
-
-    // The design's keyboard order; the labels take no focus.
-    setTabOrder(m_text1, m_picture1);
-    setTabOrder(m_picture1, m_list1[PointTable::X]);
-    setTabOrder(m_list1[PointTable::X], m_list1[PointTable::Y]);
-    setTabOrder(m_list1[PointTable::Y], m_command1[Draw]);
-    setTabOrder(m_command1[Draw], m_command1[Clear]);
-    setTabOrder(m_command1[Clear], m_command1[Delete]);
-    setTabOrder(m_command1[Delete], m_list1[PointTable::N]);
-    setTabOrder(m_list1[PointTable::N], m_list3);
-    m_text1->setFocus();
-
-    // Every control but the buttons, whose style sheets draw them, is drawn
-    // by the platform's style at the window's factor.
-    for (QWidget* control : findChildren<QWidget*>()) {
-        if (qobject_cast<QPushButton*>(control) == nullptr) {
-            control->setStyle(m_style);
-        }
-    }
-}
-
-void MainWindow::Place(QWidget* control, const QRect& design)
-{
-    m_designGeometry.emplace_back(control, design);
-    control->setGeometry(m_transform.ToScreen(design));
-}
-
-void MainWindow::PlaceButton(QPushButton* button, const QString& caption, const QRect& design,
-                             const QColor& face)
-{
-    button->setText(caption);
-    Place(button, design);
-    button->setFocusPolicy(Qt::StrongFocus);
-    // Return and Enter press a focused button, as Space does.
-    button->setAutoDefault(true);
-    const auto index = std::find(m_command1.begin(), m_command1.end(), button) - m_command1.begin();
-    m_buttonFaces.at(static_cast<std::size_t>(index)) = face;
-    button->setStyleSheet(ButtonStyleSheet(face, m_transform.ToScreen(kButtonBorder)));
-}
-
-double MainWindow::LargestFactor() const
-{
-    const QScreen* shownOn = screen();
-    if (shownOn == nullptr) {
-        return 1.0;
-    }
-    const QSize room = shownOn->geometry().size();
-    return std::max(1.0,
-                    std::min(static_cast<double>(room.width()) / kWindowSize.width(),
-                             static_cast<double>(room.height()) / kWindowSize.height()));
-}
-
-void MainWindow::FitDesign()
-{
-    double factor = DesignTransform::FactorToFit(kWindowSize, size(), LargestFactor());
-    // A window within a pixel of a zoom step's size stands at that step,
-    // so that the next zoom key goes on from it.
-    for (const double step : kZoomSteps) {
-        if (std::abs(factor - step) * kWindowSize.height() < 1.0 && step <= LargestFactor()) {
-            factor = step;
-        }
-    }
-    const DesignTransform transform = DesignTransform::Centred(kWindowSize, size(), factor);
-    if (transform == m_transform) {
-        return;
-    }
-    const bool rescaled = factor != m_transform.Factor();
-    m_transform = transform;
-    // The style and the font first, the places last: the report panel and
-    // the canvas wrap their lines and paint their picture once, at the
-    // new size.
-    if (rescaled) {
-        m_style->SetFactor(factor);
-        for (QWidget* control : findChildren<QWidget*>()) {
-            if (control->style() == m_style) {
-                QEvent styleChange(QEvent::StyleChange);
-                QCoreApplication::sendEvent(control, &styleChange);
-            }
-        }
-        QFont font = WindowFont();
-        font.setPointSizeF(font.pointSizeF() * factor);
-        setFont(font);
-        const int border = m_transform.ToScreen(kButtonBorder);
-        for (std::size_t index = 0; index < m_command1.size(); ++index) {
-            m_command1[index]->setStyleSheet(ButtonStyleSheet(m_buttonFaces[index], border));
-            // A control polished by a style sheet no longer follows the
-            // window's font; it is given the font itself.
-            m_command1[index]->setFont(font);
-        }
-    }
-    for (const auto& [control, design] : m_designGeometry) {
-        if (control == m_picture1) {
-            m_picture1->SetDesignGeometry(m_transform.ToScreen(design), factor);
-        } else {
-            control->setGeometry(m_transform.ToScreen(design));
-        }
-    }
-    update();
-}
-
-void MainWindow::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    FitDesign();
-}
-
-void MainWindow::changeEvent(QEvent* event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && m_leaveFullScreen != nullptr) {
-        m_leaveFullScreen->setEnabled(isFullScreen());
-    }
-}
-
-void MainWindow::ZoomTo(double factor)
-{
-    if (isFullScreen() || isMaximized()) {
-        showNormal();
-    }
-    const QSize wanted
-        = DesignTransform(factor, QPoint(0, 0)).ToScreen(QRect(QPoint(0, 0), kWindowSize)).size();
-    // A window that grows past the screen's edge moves back onto it.
-    if (const QScreen* shownOn = screen()) {
-        const QRect room = shownOn->availableGeometry();
-        const QSize frame = wanted + (frameGeometry().size() - size());
-        const QPoint at = frameGeometry().topLeft();
-        const QPoint onScreen(std::clamp(at.x(), room.left(),
-                                         std::max(room.left(), room.right() + 1 - frame.width())),
-                              std::clamp(at.y(), room.top(),
-                                         std::max(room.top(), room.bottom() + 1 - frame.height())));
-        if (onScreen != at) {
-            move(onScreen);
-        }
-    }
-    resize(wanted);
-}
-
-void MainWindow::ZoomIn()
-{
-    const QScreen* shownOn = screen();
-    // The window and its frame stay on the screen's free area.
-    const QSize frame = frameGeometry().size() - size();
-    const QSize room = shownOn == nullptr ? size() : shownOn->availableGeometry().size() - frame;
-    const double current = m_transform.Factor();
-    for (const double step : kZoomSteps) {
-        const QSize wanted
-            = DesignTransform(step, QPoint(0, 0)).ToScreen(QRect(QPoint(0, 0), kWindowSize)).size();
-        if (step > current + kStepTolerance) {
-            if (wanted.width() <= room.width() && wanted.height() <= room.height()) {
-                ZoomTo(step);
-            }
-            return;
-        }
-    }
-}
-
-void MainWindow::ZoomOut()
-{
-    // The largest step below the factor, which may lie between steps.
-    const double current = m_transform.Factor();
-    double smaller = 0.0;
-    for (const double step : kZoomSteps) {
-        if (step < current - kStepTolerance) {
-            smaller = step;
-        }
-    }
-    if (smaller > 0.0) {
-        ZoomTo(smaller);
-    }
-}
-
-void MainWindow::ZoomReset()
-{
-    ZoomTo(1.0);
-}
-
-void MainWindow::ToggleFullScreen()
-{
-    if (isFullScreen()) {
-        showNormal();
-    } else {
-        showFullScreen();
-    }
-}
-
-bool MainWindow::TurnZoomWheel(const QWheelEvent& event)
-{
-    if (!event.modifiers().testFlag(Qt::ControlModifier)) {
-        return false;
-    }
-    const int delta = event.angleDelta().y();
-    if (m_zoomWheelRemainder != 0 && (m_zoomWheelRemainder > 0) != (delta > 0)) {
-        m_zoomWheelRemainder = 0;
-    }
-    m_zoomWheelRemainder += delta;
-    const int notches = m_zoomWheelRemainder / QWheelEvent::DefaultDeltasPerStep;
-    m_zoomWheelRemainder -= notches * QWheelEvent::DefaultDeltasPerStep;
-    // Away from the pupil makes larger, as in a browser.
-    for (int notch = 0; notch < std::abs(notches); ++notch) {
-        if (notches > 0) {
-            ZoomIn();
-        } else {
-            ZoomOut();
-        }
-    }
-    return true;
-}
-
-void MainWindow::wheelEvent(QWheelEvent* event)
-{
-    if (TurnZoomWheel(*event)) {
-        event->accept();
-        return;
-    }
-    QWidget::wheelEvent(event);
-}
-
-QRegion MainWindow::CanvasFocusFrame() const
-{
-    const QRect canvas = m_picture1->geometry();
-    const int margin = m_transform.ToScreen(kCanvasFocusMargin);
-    return QRegion(canvas.adjusted(-margin, -margin, margin, margin)) - QRegion(canvas);
-}
-
-void MainWindow::paintEvent(QPaintEvent* event)
-{
-    QWidget::paintEvent(event);
-    if (m_picture1->hasFocus() && event->region().intersects(CanvasFocusFrame())) {
-        QPainter painter(this);
-        const int margin = m_transform.ToScreen(kCanvasFocusMargin);
-        PaintFocusFrame(painter, m_picture1->geometry().adjusted(-margin, -margin, margin, margin),
-                        m_transform.ToScreen(kFocusFrameWidth));
-    }
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    // Ctrl+wheel zooms over every control, before a list or the report
-    // panel takes the wheel for itself.
-    if (event->type() == QEvent::Wheel && TurnZoomWheel(*static_cast<QWheelEvent*>(event))) {
-        event->accept();
-        return true;
-    }
-    if (watched == m_picture1
-        && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
-        update(CanvasFocusFrame());
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void MainWindow::ConnectEvents()
-{
-    for (QWidget* control : findChildren<QWidget*>()) {
-        control->installEventFilter(this);
-    }
-    // As in a browser; Ctrl+= too, where Ctrl+Plus needs Shift.
-    auto* zoomIn = new QShortcut(this);
-    zoomIn->setKeys({QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
-    connect(zoomIn, &QShortcut::activated, this, &MainWindow::ZoomIn);
-    auto* zoomOut = new QShortcut(QKeySequence::ZoomOut, this);
-    connect(zoomOut, &QShortcut::activated, this, &MainWindow::ZoomOut);
-    auto* zoomReset = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_0), this);
-    connect(zoomReset, &QShortcut::activated, this, &MainWindow::ZoomReset);
-    auto* fullScreen = new QShortcut(this);
-    QList<QKeySequence> fullScreenKeys = QKeySequence::keyBindings(QKeySequence::FullScreen);
-    if (!fullScreenKeys.contains(QKeySequence(Qt::Key_F11))) {
-        fullScreenKeys.append(QKeySequence(Qt::Key_F11));
-    }
-    fullScreen->setKeys(fullScreenKeys);
-    connect(fullScreen, &QShortcut::activated, this, &MainWindow::ToggleFullScreen);
-    m_leaveFullScreen = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    m_leaveFullScreen->setEnabled(false);
-    connect(m_leaveFullScreen, &QShortcut::activated, this, &MainWindow::showNormal);
-
-    // The picture goes to the clipboard from anywhere in the window; Ctrl+C
-    // alone copies it only from the drawing area, since the report panel's
-    // Ctrl+C copies its text.
-    auto* copyPicture = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this);
-    connect(copyPicture, &QShortcut::activated, m_picture1, &Canvas::CopyPicture);
-    m_picture1->SetSerialAtNode([this](QPoint node) {
-        const int row = m_table.RowAt(node.x(), node.y());
-        return row < 0 ? QString() : FromUtf8(m_table.Text(PointTable::N, row));
-    });
-    connect(m_picture1, &Canvas::pressed, this,
-            [this](float x, float y, Qt::MouseButton /*button*/, Qt::KeyboardModifiers /*mods*/) {
-                RunStep([this, x, y] { m_pointEntry.AddPointAt(x, y); });
-            });
-    for (int index = 0; index < static_cast<int>(m_command1.size()); ++index) {
-        connect(Command1(index), &QPushButton::clicked, this,
-                [this, index] { PressButton(index); });
-    }
-    for (std::size_t column = 0; column < m_list1.size(); ++column) {
-        connect(
-            m_list1[column]->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this, column] { OnPointSelectionChanged(static_cast<PointTable::Column>(column)); });
-    }
-    connect(m_list3->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &MainWindow::SetGridStepFromList);
-    for (auto* list : m_list1) {
-        auto* shortcut
-            = new QShortcut(QKeySequence::Delete, list, nullptr, nullptr, Qt::WidgetShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this] { PressButton(Delete); });
-    }
-    // Wherever the focus is in the window. Redo answers to Ctrl+Shift+Z and
-    // to Ctrl+Y whatever the platform binds it to, as pupils know both.
-    auto* undo = new QShortcut(this);
-    undo->setKeys(QKeySequence::Undo);
-    connect(undo, &QShortcut::activated, this, &MainWindow::Undo);
-    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
-    for (const QKeySequence& keys :
-         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}) {
-        if (!redoKeys.contains(keys)) {
-            redoKeys.append(keys);
-        }
-    }
-    auto* redo = new QShortcut(this);
-    redo->setKeys(redoKeys);
-    connect(redo, &QShortcut::activated, this, &MainWindow::Redo);
-}
-
 void MainWindow::StartUp()
 {
     m_pointEntry.ResetPointCounter();
@@ -543,6 +84,11 @@ void MainWindow::SetGridStepFromList()
     }
     m_pointEntry.SetGridStepFromList(selected.first().data().toString().toStdString());
     m_picture1->SetKeyboardStep(m_pointEntry.GridStep());
+}
+
+void MainWindow::PlacePoint(float x, float y)
+{
+    RunStep([this, x, y] { m_pointEntry.AddPointAt(x, y); });
 }
 
 void MainWindow::PressButton(int index)
@@ -579,8 +125,10 @@ template <typename Action>
 void MainWindow::RunStep(Action action)
 {
     WindowState before = SaveState();
-    // Shared with the canvas until the step paints: a copy only then.
-    const QImage picture = m_picture1->Image();
+    // Shared with the canvas until the step paints: a copy only then. The
+    // picture at the design's size, so that what counts as a step does not
+    // depend on the window's size or the display's scale.
+    const QImage picture = m_picture1->DesignImage();
     {
         // The step runs to its end with no event between its strokes, so
         // the display's scale is read once for all of them.
@@ -591,7 +139,7 @@ void MainWindow::RunStep(Action action)
     // A step whose new strokes changed no pixel, such as a line wholly under
     // the dots at its ends, leaves nothing the pupil could see taken back.
     const bool pictureChanged
-        = !after.picture.SamePixels(before.picture) && m_picture1->Image() != picture;
+        = !after.picture.SamePixels(before.picture) && m_picture1->DesignImage() != picture;
     if (pictureChanged || !after.SameApartFromPicture(before)) {
         m_history->Record(std::move(before), std::move(after));
     }

@@ -1,35 +1,31 @@
+// The program's one window: its controls, start-up, the button dispatch,
+// selection and deletion, and the pupil's steps with their undo.
 #pragma once
 
 #include "canvas.h"
-#include "design_transform.h"
+#include "design_window.h"
 #include "point_entry.h"
 #include "point_table.h"
 #include "undo_history.h"
 
-#include <QWidget>
-
 #include <array>
 #include <string>
-#include <utility>
-#include <vector>
 
 class QLabel;
 class QPushButton;
-class QShortcut;
 class QStringListModel;
-class QWheelEvent;
 
 namespace collinear {
 
 class OneRowList;
 class PointTableModel;
 class ReportPanel;
-class ZoomedStyle;
 
 // The program's one window. It owns the point table, the point counter and
 // grid step (through PointEntry), the canvas and the report panel; every
-// procedure runs to completion in answer to one user event.
-class MainWindow : public QWidget {
+// procedure runs to completion in answer to one user event. The design at
+// any size (the factor, the zoom, full screen) is DesignWindow's.
+class MainWindow : public DesignWindow {
     Q_OBJECT
 
 public:
@@ -50,25 +46,6 @@ public:
     void Redo();
     [[nodiscard]] const UndoHistory& History() const { return *m_history; }
 
-    // The factors the zoom keys step through, as a browser's do.
-    static constexpr std::array<double, 6> kZoomSteps{1.0, 1.25, 1.5, 2.0, 2.5, 3.0};
-    // The window grows to the next step that its screen has room for, or
-    // shrinks to the step before; ZoomReset brings back the design's size.
-    // Views only: nothing the pupil did changes, and undo keeps no step.
-    void ZoomIn();
-    void ZoomOut();
-    void ZoomReset();
-    // The design's factor and where the design stands in the window: the
-    // largest factor at which the whole design fits, centred.
-    [[nodiscard]] const DesignTransform& Transform() const { return m_transform; }
-    // The largest factor the window's screen can show.
-    [[nodiscard]] double LargestFactor() const;
-    // Each control's place in design pixels, as the design lays it out.
-    [[nodiscard]] const std::vector<std::pair<QWidget*, QRect>>& DesignGeometry() const
-    {
-        return m_designGeometry;
-    }
-
     [[nodiscard]] const PointTable& Table() const { return m_table; }
     [[nodiscard]] int PointCounter() const { return m_pointEntry.PointCounter(); }
     [[nodiscard]] int GridStep() const { return m_pointEntry.GridStep(); }
@@ -84,28 +61,20 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The controls (controls.cpp): created at their design places, in the
+    // design's keyboard order, and their events connected.
+    void CreateControls();
+    void ConnectEvents();
     // Where the window marks the drawing area while it has the keyboard: a
     // frame round it, so the picture itself stays exactly as drawn.
     [[nodiscard]] QRegion CanvasFocusFrame() const;
-    void CreateControls();
-    // Puts a control at its design place, at the window's factor.
-    void Place(QWidget* control, const QRect& design);
-    void PlaceButton(QPushButton* button, const QString& caption, const QRect& design,
-                     const QColor& face);
-    // Lays the design out again for the window's size.
-    void FitDesign();
-    void ZoomTo(double factor);
-    // Ctrl+wheel anywhere in the window, by whole notches; true when taken.
-    bool TurnZoomWheel(const QWheelEvent& event);
-    void ToggleFullScreen();
-    void ConnectEvents();
+
     void StartUp();
+    // A press on the drawing area, by the mouse or the keyboard: a step.
+    void PlacePoint(float x, float y);
 
     // Runs one of the pupil's steps, and keeps it for undo if it changed
     // anything.
@@ -143,13 +112,6 @@ private:
     bool m_changingSelection = false;
     ReportSource m_report;
     UndoHistory* m_history = nullptr;
-    DesignTransform m_transform;
-    std::vector<std::pair<QWidget*, QRect>> m_designGeometry;
-    std::array<QColor, 3> m_buttonFaces{};
-    ZoomedStyle* m_style = nullptr;
-    QShortcut* m_leaveFullScreen = nullptr;
-    // Eighths of a degree turned with Ctrl held since the last whole notch.
-    int m_zoomWheelRemainder = 0;
 };
 
 } // namespace collinear

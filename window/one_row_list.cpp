@@ -1,3 +1,4 @@
+// A list one row high that behaves as a spin box.
 #include "one_row_list.h"
 
 #include "focus_frame.h"

@@ -1,3 +1,4 @@
+// A list one row high that behaves as a spin box.
 #pragma once
 
 #include <QListView>

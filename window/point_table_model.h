@@ -1,3 +1,4 @@
+// One column of the core's point table as a Qt list model.
 #pragma once
 
 #include "point_table.h"

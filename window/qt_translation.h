@@ -1,3 +1,4 @@
+// Qt's own Bulgarian texts, installed whatever the locale.
 #pragma once
 
 class QCoreApplication;

@@ -1,3 +1,4 @@
+// The explanation the report panel shows from start-up.
 #pragma once
 
 #include <string_view>

@@ -1,3 +1,4 @@
+// The pupil's steps kept for undo and redo, as the window's states.
 #include "undo_history.h"
 
 #include <QUndoCommand>

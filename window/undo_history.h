@@ -1,3 +1,4 @@
+// The pupil's steps kept for undo and redo, as the window's states.
 #pragma once
 
 #include "canvas.h"

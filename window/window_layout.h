@@ -1,3 +1,4 @@
+// The design's measures: twips to pixels, the window's size and font.
 #pragma once
 
 #include <QFont>

@@ -1,3 +1,4 @@
+// The platform's style, drawn at the window's design factor.
 #include "zoomed_style.h"
 
 #include "design_transform.h"

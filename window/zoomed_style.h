@@ -1,3 +1,4 @@
+// The platform's style, drawn at the window's design factor.
 #pragma once
 
 #include <QProxyStyle>

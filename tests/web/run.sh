@@ -33,6 +33,7 @@ if ! (cd "$here" && node -e '
 fi
 start=$(date +%s)
 node "$here/road.mjs" "$root/build/web" "$version" || status=1
+node "$here/a11y.mjs" "$root/build/web" "$version" || status=1
 echo "test-web: the road through the page took $(($(date +%s) - start)) s"
 
 start=$(date +%s)

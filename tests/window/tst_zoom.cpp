@@ -6,6 +6,7 @@
 #include "main_window.h"
 #include "one_row_list.h"
 #include "report_panel.h"
+#include "startup_text.h"
 #include "window_layout.h"
 #include "window_reading.h"
 
@@ -18,7 +19,10 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
+#include <QWindow>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 
@@ -79,6 +83,14 @@ int DarkPixelsInColumn(const Canvas& canvas, int x)
         dark += static_cast<int>(qGray(image.pixel(column, y)) < 128);
     }
     return dark;
+}
+
+// Where the middle of drawing-area pixel `pixel` is in the window.
+QPointF InWindow(MainWindow& window, QPoint pixel)
+{
+    const Canvas& canvas = *window.Picture1();
+    const double z = window.Transform().Factor();
+    return QPointF(canvas.mapTo(&window, QPoint(0, 0))) + (QPointF(pixel) + QPointF(0.5, 0.5)) * z;
 }
 
 } // namespace
@@ -330,6 +342,138 @@ private slots:
         QTest::mouseRelease(view, Qt::LeftButton, {}, further.toPoint());
         QCOMPARE(report.SelectionStart(), start);
         QVERIFY(report.SelectionEnd() > end);
+    }
+
+    // Every device pixel of a dot as the screen shows it, pressed through
+    // the platform's own event path, stores nothing: run at display scales
+    // 1, 1.5 and 2, on a window as grown as a projector grows it.
+    void aPressOnAnyPixelOfADotStoresNothing_data()
+    {
+        QTest::addColumn<double>("factor");
+        for (const double factor : {1.0, 1.79, 2.39}) {
+            QTest::addRow("%g", factor) << factor;
+        }
+    }
+
+    void aPressOnAnyPixelOfADotStoresNothing()
+    {
+        QFETCH(double, factor);
+        MainWindow& window = *m_window;
+        QVERIFY(ResizeTo(window, DesignSizeAt(factor)));
+        QVERIFY(std::abs(window.Transform().Factor() - factor) < 0.005);
+        const std::array<QPoint, 2> dots{QPoint(100, 100), QPoint(205, 150)};
+        for (const QPoint dot : dots) {
+            PressAt(window, InWindow(window, dot));
+        }
+        QCOMPARE(window.Table().RowCount(), 2);
+        const qreal display = window.devicePixelRatioF();
+        const QImage shown = window.grab().toImage();
+        int pressed = 0;
+        for (const QPoint dot : dots) {
+            // The device pixels round the dot, a pixel past its square.
+            const QRectF around(InWindow(window, dot - QPoint(4, 4)),
+                                InWindow(window, dot + QPoint(4, 4)));
+            const QRect device
+                = QRectF(around.topLeft() * display, around.bottomRight() * display).toAlignedRect()
+                & shown.rect();
+            for (int y = device.top(); y <= device.bottom(); ++y) {
+                for (int x = device.left(); x <= device.right(); ++x) {
+                    if (qGray(shown.pixel(x, y)) >= 128) {
+                        continue;
+                    }
+                    PressAt(window, (QPointF(x, y) + QPointF(0.5, 0.5)) / display);
+                    ++pressed;
+                    if (window.Table().RowCount() != 2) {
+                        QFAIL(qPrintable(
+                            QStringLiteral("device pixel %1, %2 of the dot at %3, %4 "
+                                           "stored %5, %6")
+                                .arg(x)
+                                .arg(y)
+                                .arg(dot.x())
+                                .arg(dot.y())
+                                .arg(QString::fromStdString(window.Table().Text(PointTable::X, 2)))
+                                .arg(QString::fromStdString(
+                                    window.Table().Text(PointTable::Y, 2)))));
+                    }
+                }
+            }
+        }
+        // Each dot is about five drawing-area pixels across.
+        const double dotArea = 5 * factor * display * 5 * factor * display;
+        QVERIFY2(pressed > 2 * 0.6 * dotArea, qPrintable(QString::number(pressed)));
+    }
+
+    // A step is kept or not by what it changed at the design's size, so
+    // undo takes back the same at every factor: here a second „Чертай“
+    // whose segments lie wholly under the dots is no step at either.
+    void undoTakesBackTheSameAtEveryFactor_data()
+    {
+        QTest::addColumn<double>("factor");
+        QTest::addRow("100 %%") << 1.0;
+        QTest::addRow("150 %%") << 1.5;
+    }
+
+    void undoTakesBackTheSameAtEveryFactor()
+    {
+        QFETCH(double, factor);
+        MainWindow& window = *m_window;
+        QVERIFY(ResizeTo(window, DesignSizeAt(factor)));
+        for (const QPoint point :
+             {QPoint(100, 100), QPoint(105, 100), QPoint(110, 100), QPoint(200, 150)}) {
+            PressAt(window, InWindow(window, point));
+        }
+        QTest::mouseClick(window.Command1(MainWindow::Draw), Qt::LeftButton);
+        window.List1(PointTable::N)->SelectAndShow(3);
+        QCOMPARE(window.Table().SelectedRow(PointTable::X), 3);
+        QTest::mouseClick(window.Command1(MainWindow::Draw), Qt::LeftButton);
+        QTest::keyClick(window.Picture1(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(window.ReportPanelText(), std::string(collinear::kStartupText));
+        QCOMPARE(window.Table().SelectedRow(PointTable::X), -1);
+        QCOMPARE(window.Table().RowCount(), 4);
+    }
+
+    // Ctrl+Minus from full screen goes to the largest step the screen's
+    // free area holds with the window's frame, as Ctrl+Plus would choose:
+    // on a laptop's 1920 x 1075 that is 200 %, not the 250 % below full
+    // screen's 250.6 %.
+    void zoomingOutFromFullScreenFitsTheScreen()
+    {
+        MainWindow& window = *m_window;
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        const auto laptop = std::find_if(screens.begin(), screens.end(), [](const QScreen* screen) {
+            return screen->name() == QStringLiteral("Laptop");
+        });
+        if (laptop == screens.end()) {
+            QSKIP("Needs the laptop's screen of tests/support/large_screen.json.");
+        }
+        window.windowHandle()->setScreen(*laptop);
+        window.move((*laptop)->geometry().topLeft() + QPoint(20, 20));
+        QTRY_COMPARE(window.windowHandle()->screen(), *laptop);
+        const QSize frame = window.frameGeometry().size() - window.size();
+        QTest::keyClick(window.Text1(), Qt::Key_F11);
+        QTRY_VERIFY(window.isFullScreen());
+        QTRY_VERIFY(window.Transform().Factor() > 1.1);
+        const double full = window.Transform().Factor();
+        QTest::keyClick(window.Text1(), Qt::Key_Minus, Qt::ControlModifier);
+        QTRY_VERIFY(!window.isFullScreen());
+        const QRect room = window.screen()->availableGeometry();
+        QTRY_COMPARE(window.frameGeometry().size() - window.size(), frame);
+        const auto fits = [&](double step) {
+            const QSize wanted = DesignSizeAt(step) + frame;
+            return wanted.width() <= room.width() && wanted.height() <= room.height();
+        };
+        double expected = 1.0;
+        for (const double step : MainWindow::kZoomSteps) {
+            if (step < full - 1e-6 && fits(step)) {
+                expected = step;
+            }
+        }
+        QTRY_VERIFY2(qFuzzyCompare(window.Transform().Factor(), expected),
+                     qPrintable(QStringLiteral("%1 from %2, expected %3")
+                                    .arg(window.Transform().Factor())
+                                    .arg(full)
+                                    .arg(expected)));
+        QVERIFY(fits(window.Transform().Factor()));
     }
 
 private:

@@ -1,3 +1,4 @@
+// What screen readers get of the report panel.
 #include "report_accessible.h"
 
 #include "report_cursor.h"

@@ -1,3 +1,4 @@
+// What screen readers get of the report panel.
 #pragma once
 
 class QObject;

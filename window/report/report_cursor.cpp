@@ -1,3 +1,4 @@
+// The report panel's caret and selection, moved as the keys ask.
 #include "report_cursor.h"
 
 #include "report_layout.h"

@@ -1,3 +1,4 @@
+// The report panel's caret and selection, moved as the keys ask.
 #pragma once
 
 #include <QString>

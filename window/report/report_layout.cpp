@@ -1,3 +1,4 @@
+// The report panel's lines, wrapped at its width and laid out on demand.
 #include "report_layout.h"
 
 #include "report_text.h"

@@ -1,3 +1,4 @@
+// The report panel's lines, wrapped at its width and laid out on demand.
 #pragma once
 
 #include <QRectF>

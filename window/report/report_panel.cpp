@@ -1,3 +1,4 @@
+// The report panel as a widget: its events, painting, menu and clipboard.
 #include "report_panel.h"
 
 #include "focus_frame.h"

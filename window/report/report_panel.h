@@ -1,3 +1,4 @@
+// The report panel as a widget: its events, painting, menu and clipboard.
 #pragma once
 
 #include "report_cursor.h"

@@ -1,3 +1,4 @@
+// The report panel's text and where its lines start.
 #include "report_text.h"
 
 #include <QTextBoundaryFinder>

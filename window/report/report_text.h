@@ -1,3 +1,4 @@
+// The report panel's text and where its lines start.
 #pragma once
 
 #include <QString>
