@@ -1,3 +1,4 @@
+#include "cancelled_touch.h"
 #include "main_window.h"
 #include "platform.h"
 #include "qt_translation.h"
@@ -10,6 +11,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("collinear"));
     QApplication::setDesktopFileName(QStringLiteral("org.example.Collinear"));
     collinear::AdaptToPlatform(application);
+    collinear::IgnoreCancelledTouches(application);
     // Without the translation the window still works, with Qt's menus in English.
     collinear::InstallQtTranslation(application, collinear::QtTranslationDirectory());
     collinear::MainWindow window;

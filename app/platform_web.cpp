@@ -96,11 +96,63 @@ void KeepExactPresses()
     });
 }
 
+// Qt's page keeps a touch that the browser cancels among the fingers still
+// down, and Chromium gives the next touch the same number: Qt would take the
+// next tap for that finger moving, and place no point. Once Qt has finished
+// with the cancel, the page tells it that those fingers have lifted; Qt lets
+// nothing follow a cancel but a new touch, so this lift presses nothing.
+// clang-format off
+EM_JS(void, ListenForCancelledTouches, (), {
+    window.addEventListener('touchcancel', function(event) {
+        if (event.target instanceof HTMLCanvasElement) {
+            Module.collinearCancelledTouches = {
+                canvas: event.target,
+                touches: Array.prototype.slice.call(event.changedTouches)
+            };
+        }
+    }, { capture: true, passive: true });
+});
+
+EM_JS(void, LiftCancelledTouches, (), {
+    var cancelled = Module.collinearCancelledTouches;
+    Module.collinearCancelledTouches = undefined;
+    if (!cancelled || typeof TouchEvent !== 'function') {
+        return;
+    }
+    try {
+        cancelled.canvas.dispatchEvent(new TouchEvent('touchend', {
+            bubbles: true, cancelable: true, changedTouches: cancelled.touches
+        }));
+    } catch (error) {
+        // A browser that cannot make a touch event in a script cannot
+        // have given Qt the touch either.
+    }
+});
+// clang-format on
+
+class LiftCancelledTouchesFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override
+    {
+        if (event->type() == QEvent::TouchCancel) {
+            // Not at once: Qt is still inside the cancel, and the lift would
+            // be taken for the touch's own end, a tap.
+            QTimer::singleShot(0, this, [] { LiftCancelledTouches(); });
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 void AdaptToPlatform(QApplication& application)
 {
     KeepExactPresses();
+    ListenForCancelledTouches();
+    application.installEventFilter(new LiftCancelledTouchesFilter(&application));
     application.installEventFilter(new ScrollBarMenuFilter(&application));
 
     // A browser page has no system fonts for Qt to use. Liberation Serif is

@@ -1,3 +1,4 @@
+#include "cancelled_touch.h"
 #include "canvas_pixels.h"
 #include "main_window.h"
 #include "one_row_list.h"
@@ -47,6 +48,8 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { collinear::IgnoreCancelledTouches(*qApp); }
+
     void init()
     {
         m_window = collinear::testing::ShownMainWindow();
@@ -404,6 +407,51 @@ private slots:
         Click(300, 150);
         QCOMPARE(m_window->Table().RowCount(), 50);
         QCOMPARE(m_window->PointCounter(), 51);
+    }
+
+    // When the system cancels a touch (a browser taking it for a scroll),
+    // Qt ends the press it made of it with a release where the press was.
+    void aCancelledTouchClicksNoButton_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::newRow("Чертай") << int(MainWindow::Draw);
+        QTest::newRow("Чисти") << int(MainWindow::Clear);
+        QTest::newRow("Изтрий") << int(MainWindow::Delete);
+    }
+
+    void aCancelledTouchClicksNoButton()
+    {
+        QFETCH(int, command);
+        Click(13, 48);
+        Click(23, 48);
+        Click(33, 52);
+        SelectRow(PointTable::X, 1);
+        const auto state = [this] {
+            return std::pair(m_window->ReportPanelText(), m_window->Table().RowCount());
+        };
+        const auto before = state();
+        QPushButton* button = m_window->Command1(command);
+        QWindow* handle = m_window->windowHandle();
+        const QPointF middle = button->mapTo(m_window.get(), QPointF(button->rect().center()));
+        const auto send = [&](QEvent::Type type, Qt::MouseButtons buttons) {
+            static int time = 0;
+            qt_handleMouseEvent(handle, middle, handle->mapToGlobal(middle), buttons,
+                                Qt::LeftButton, type, Qt::NoModifier, ++time);
+        };
+
+        send(QEvent::MouseButtonPress, Qt::LeftButton);
+        QVERIFY(button->isDown());
+        static QPointingDevice* const touchScreen = QTest::createTouchDevice();
+        QTouchEvent cancel(QEvent::TouchCancel, touchScreen);
+        QCoreApplication::sendEvent(handle, &cancel);
+        send(QEvent::MouseButtonRelease, Qt::NoButton);
+        QVERIFY(!button->isDown());
+        QCOMPARE(state(), before);
+
+        // The pupil's next press is a press of its own, and clicks.
+        send(QEvent::MouseButtonPress, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, Qt::NoButton);
+        QVERIFY(state() != before);
     }
 
 private:
