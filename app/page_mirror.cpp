@@ -82,6 +82,8 @@ struct Control {
     // The report.
     bool textChanged = true;
     QString text;
+    // Only the report's first lines are in the page (it does not have the focus).
+    bool textCut = false;
     int anchor = -1;
     int caret = -1;
     // The drawing area: its keyboard cursor moved or was pressed.
@@ -348,9 +350,23 @@ private:
         if (text == nullptr) {
             return;
         }
-        if (control.textChanged) {
+        const bool focused = IdOfFocus() == id;
+        if (control.textChanged || (focused && control.textCut)) {
             control.textChanged = false;
-            const QString now = text->text(0, text->characterCount());
+            QString now = text->text(0, text->characterCount());
+            // The worst case's report is 20,826 lines, and a browser takes
+            // from 50 ms (Chromium, Firefox) to several hundred (with a
+            // screen reader running) to take that much text into the page:
+            // after every „Чертай“ the pupil would wait frames for it. A
+            // screen reader reads the report where the focus is on it, so
+            // the whole report goes to the page while the report has the
+            // focus, and when the focus comes to it; elsewhere the page
+            // holds its first lines, as many as a glance needs.
+            const qsizetype cut = focused ? -1 : EndOfLine(now, kLinesOutOfFocus);
+            control.textCut = cut >= 0;
+            if (control.textCut) {
+                now.truncate(cut);
+            }
             if (now != control.text) {
                 control.text = now;
                 m_page.call<void>("setText", id, now.toStdString());
@@ -371,6 +387,22 @@ private:
             control.caret = caret;
             m_page.call<void>("setCaret", id, anchor, caret);
         }
+    }
+
+    static constexpr int kLinesOutOfFocus = 200;
+
+    // Where the text's `count`-th line ends, before its line end; -1 if it
+    // has no more lines than that.
+    static qsizetype EndOfLine(const QString& text, int count)
+    {
+        qsizetype end = -1;
+        for (int line = 0; line < count; ++line) {
+            end = text.indexOf(QLatin1Char('\n'), end + 1);
+            if (end < 0) {
+                return -1;
+            }
+        }
+        return end > 0 && text.at(end - 1) == QLatin1Char('\r') ? end - 1 : end;
     }
 
     // The part of the drawing area's description that its keyboard cursor
