@@ -5,10 +5,10 @@
 //
 //   node a11y.mjs OUT_DIR VERSION
 import { chromium } from 'playwright-core';
-import { createServer } from 'node:http';
-import { readFile } from 'node:fs/promises';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
+import { chromiumSwitches } from './drivers.mjs';
+import { serve } from './serve.mjs';
 
 const [outDir, version] = process.argv.slice(2);
 const pageDir = path.join(outDir, 'page');
@@ -51,27 +51,10 @@ function check(name, condition, detail = '') {
   console.log(`${condition ? 'PASS' : 'FAIL'}: ${name}${condition ? '' : `  ${detail}`}`);
 }
 
-const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm' };
-const server = createServer(async (request, response) => {
-  try {
-    const name = path.basename(new URL(request.url, 'http://localhost').pathname);
-    const body = await readFile(path.join(pageDir, name));
-    response.writeHead(200, { 'Content-Type': types[path.extname(name)] ?? 'application/octet-stream' });
-    response.end(body);
-  } catch {
-    response.writeHead(404);
-    response.end();
-  }
-});
-await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-const origin = `http://127.0.0.1:${server.address().port}`;
+const site = await serve(pageDir);
+const { origin } = site;
 
-// Launched as road.mjs launches it.
-const browser = await chromium.launch({
-  executablePath: '/usr/bin/chromium',
-  args: ['--no-sandbox', '--disable-quic', '--no-first-run', '--disable-background-networking',
-    '--disable-component-update', '--disable-sync', '--use-angle=swiftshader', '--enable-unsafe-swiftshader'],
-});
+const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: chromiumSwitches });
 
 async function openPage(url, prepare = async () => {}) {
   const context = await browser.newContext({ viewport: { width: 481, height: 429 } });
@@ -442,7 +425,7 @@ for (const [what, breakIt] of [
 }
 
 await browser.close();
-server.close();
+await site.close();
 const passed = results.filter(Boolean).length;
 console.log(`a11y: ${passed} passed, ${results.length - passed} failed`);
 process.exit(passed === results.length ? 0 : 1);

@@ -12,7 +12,7 @@ import { appendFileSync, cpSync, mkdtempSync, readFileSync, rmSync, writeFileSyn
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
-import { readPicture } from './drivers.mjs';
+import { chromiumSwitches, readPicture } from './drivers.mjs';
 import { serve } from './serve.mjs';
 
 const [outDir, version] = process.argv.slice(2);
@@ -54,8 +54,7 @@ const third = build(`${version}-third`);
 
 const site = await serve(first);
 const url = `${site.origin}/collinear.html`;
-const args = ['--no-sandbox', '--disable-quic', '--no-first-run', '--disable-background-networking',
-  '--disable-component-update', '--disable-sync', '--use-angle=swiftshader', '--enable-unsafe-swiftshader'];
+const args = chromiumSwitches;
 // A profile on disk, not a private one: Chromium installs nothing from a
 // private window, and says so among the installability errors.
 const context = await chromium.launchPersistentContext(path.join(work, 'profile'), {

@@ -22,6 +22,14 @@ const require = createRequire(import.meta.url);
 
 export class Unsupported extends Error {}
 
+// Headless Chromium as every test of the page starts it. Without the
+// background-networking switches it tries to reach Google's hosts, which
+// this machine's closed network refuses; Qt 6.4 draws with WebGL, which
+// headless Chromium has through SwiftShader.
+export const chromiumSwitches = ['--no-sandbox', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync',
+  '--use-angle=swiftshader', '--enable-unsafe-swiftshader'];
+
 // A screenshot's pixels: at(x, y) is [r, g, b].
 export function readPicture(png) {
   const width = png.readUInt32BE(16);
@@ -50,13 +58,7 @@ function splitKeys(combination) {
 
 async function chromium({ width, height }) {
   const { chromium: playwright } = await import('playwright-core');
-  // The same switches as road.mjs: no reaching for Google's hosts, and
-  // WebGL through SwiftShader.
-  const browser = await playwright.launch({
-    executablePath: '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-quic', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync', '--use-angle=swiftshader', '--enable-unsafe-swiftshader'],
-  });
+  const browser = await playwright.launch({ executablePath: '/usr/bin/chromium', args: chromiumSwitches });
   return {
     version: `Chromium ${browser.version()} (headless)`,
     async open(url, { touch = false } = {}) {
