@@ -25,10 +25,10 @@ protected:
     {
         switch (event->type()) {
         case QEvent::TouchCancel:
-            cancelled_ = true;
+            m_cancelled = true;
             return false;
         case QEvent::MouseButtonPress:
-            cancelled_ = false;
+            m_cancelled = false;
             return false;
         case QEvent::MouseButtonRelease:
             break;
@@ -36,22 +36,23 @@ protected:
             return false;
         }
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (!cancelled_ || widget == nullptr) {
+        if (!m_cancelled || widget == nullptr) {
             return false;
         }
-        cancelled_ = false;
+        m_cancelled = false;
         const auto& release = *static_cast<QMouseEvent*>(event);
         // One pixel above and left of the widget: outside it whatever its size.
         const QPointF outside(-1, -1);
-        QMouseEvent away(QEvent::MouseButtonRelease, outside, widget->mapTo(widget->window(), outside),
-            widget->mapToGlobal(outside), release.button(), release.buttons(), release.modifiers(),
-            release.pointingDevice());
+        QMouseEvent away(QEvent::MouseButtonRelease, outside,
+                         widget->mapTo(widget->window(), outside), widget->mapToGlobal(outside),
+                         release.button(), release.buttons(), release.modifiers(),
+                         release.pointingDevice());
         QCoreApplication::sendEvent(widget, &away);
         return true;
     }
 
 private:
-    bool cancelled_ = false;
+    bool m_cancelled = false;
 };
 
 } // namespace
