@@ -9,18 +9,12 @@ import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { chromiumSwitches } from './drivers.mjs';
 import { serve } from './serve.mjs';
+import { canvasAt, drawButton, clearButton, reportPanel, heading, expectedReport } from './design.mjs';
 
 const [outDir, version] = process.argv.slice(2);
 const pageDir = path.join(outDir, 'page');
 const singleFile = path.join(outDir, `collinear-${version}-web.html`);
 
-// The design's places, in the window's pixels at its design size.
-const canvasAt = (x, y) => ({ x: 8 + x, y: 56 + y });
-const drawButton = { x: 344 + 28, y: 264 + 12 };
-const clearButton = { x: 416 + 28, y: 32 + 12 };
-const reportPanel = { x: 8 + 200, y: 296 + 60 };
-const heading = 'Търся, точки, лежащи на една права:';
-const expectedReport = `${heading}\n15,50; 25,50; 35,50`;
 const startUpFirstLine = 'През една точка от равнината минават безброй много прави.';
 
 // Every control of the window, as the desktop's accessibility bus names it,

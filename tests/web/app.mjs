@@ -14,11 +14,11 @@ import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import { chromiumSwitches, readPicture } from './drivers.mjs';
 import { serve } from './serve.mjs';
+import { canvasAt } from './design.mjs';
 
 const [outDir, version] = process.argv.slice(2);
 const pageDir = path.join(outDir, 'page');
 const precache = path.join(path.dirname(fileURLToPath(import.meta.url)), '../../packaging/web/precache.py');
-const canvasAt = (x, y) => ({ x: 8 + x, y: 56 + y });
 const isDark = (rgb) => Math.max(...rgb) < 96;
 
 const results = [];

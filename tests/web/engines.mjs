@@ -15,22 +15,17 @@ import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { launch, Unsupported } from './drivers.mjs';
 import { serve } from './serve.mjs';
+import { canvasAt, drawButton, clearButton, reportPanel, expectedReport } from './design.mjs';
 
 const [engineName, outDir, version] = process.argv.slice(2);
 const pageDir = path.join(outDir, 'page');
 const singleFile = path.join(outDir, `collinear-${version}-web.html`);
 const viewport = { width: 481, height: 429 };
 
-// The design's places, in the window's pixels at its design size.
-const canvasAt = (x, y) => ({ x: 8 + x, y: 56 + y });
-const drawButton = { x: 344 + 28, y: 264 + 12 };
-const clearButton = { x: 416 + 28, y: 32 + 12 };
-const reportPanel = { x: 8 + 200, y: 296 + 60 };
 const reportArea = { x: 8, y: 296, width: 465, height: 125 };
 // The window's margin left of the drawing area: a press there changes
 // nothing, so its time is the page's own, from a release to a new frame.
 const emptyPlace = { x: 3, y: 150 };
-const expectedReport = 'Търся, точки, лежащи на една права:\n15,50; 25,50; 35,50';
 
 const say = (text) => console.log(`${engineName}: ${text}`);
 const results = [];
